@@ -1,0 +1,51 @@
+#pragma once
+
+// Language choice and text lookup. Every visible text comes from a language file beside the
+// program, "Lang%04X.ini", by key from section TEXT, LIGHT or MODE; a missing key or file gives
+// "#Error".
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The language notice: window message UM_LANGUAGE with this tag in wParam and the language
+// index in lParam.
+inline constexpr uint32_t UM_LANGUAGE = 0x5041;
+inline constexpr uint32_t kLanguageNoticeTag = 0x4C414E47; // "LANG"
+
+// Registry key and value that keep the chosen language.
+inline constexpr const char* kAppRegistryKey = "Software\\Halvex  KB01";
+inline constexpr const char* kLanguageIdValue = "dwLanguageId";
+
+struct SupportedLanguage {
+    uint16_t id;
+};
+// Index order: 0 Portuguese (Brazil), 1 the placeholder 0x0000, 2 English.
+inline constexpr SupportedLanguage kSupportedLanguages[] = {{0x0416}, {0x0000}, {0x0409}};
+inline constexpr int kSupportedLanguageCount = 3;
+
+// The system's language from LC_ALL, LC_MESSAGES, LANG (first one set): pt_BR gives 0x0416,
+// pt_PT 0x0816, en_* 0x0409; 0 when none is set or known.
+uint16_t SystemDefaultLanguageId();
+
+// The language id in use: the stored choice, or on the first run the system's (0x0816 taken as
+// 0x0416, anything unsupported as 0x0416), which is then stored.
+uint16_t CurrentLanguageId();
+// Index of CurrentLanguageId() in kSupportedLanguages; 0 when it is not there.
+int CurrentLanguageIndex();
+
+// The index a language notice carries: an index above 2 is sent as 0.
+int LanguageNoticeIndex(int index);
+
+// ProgramFolder() + "Lang%04X.ini" for the language of index (index 0 when out of range).
+std::filesystem::path LanguageFilePath(int index);
+
+std::string LangText(std::string_view key, int index);
+std::string LightText(std::string_view key, int index);
+std::string ModeText(std::string_view key, int index);
+
+// Fills the first printf-style conversion of a language text (%d, %i, %u, %x, %X with an
+// optional width) with number; "%%" gives "%". Language files are outside data, so this never
+// hands them to printf.
+std::string FormatLangText(std::string_view pattern, long long number);

@@ -1,0 +1,75 @@
+#include "platform/AtomicFile.h"
+#include "support/TempDir.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Makes every write beyond `bytes` in this process fail with EFBIG, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(AtomicFile, CreatesAndReplacesWholeFiles) {
+    TempDir dir;
+    const auto file = dir / "settings.ini";
+    ASSERT_TRUE(WriteFileAtomically(file, "first"));
+    EXPECT_EQ(ReadFileBytes(file), "first");
+    ASSERT_TRUE(WriteFileAtomically(file, std::string("\0binary\0", 8)));
+    EXPECT_EQ(ReadFileBytes(file), std::string("\0binary\0", 8));
+
+    std::string back;
+    ASSERT_TRUE(ReadWholeFile(file, back));
+    EXPECT_EQ(back.size(), 8u);
+    EXPECT_FALSE(ReadWholeFile(dir / "missing", back));
+}
+
+TEST(AtomicFile, KeepsTheModeOfTheReplacedFile) {
+    TempDir dir;
+    const auto file = dir.write("private.ini", "old");
+    chmod(file.c_str(), 0600);
+    ASSERT_TRUE(WriteFileAtomically(file, "new"));
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(AtomicFile, AWriteThatFailsHalfWayLeavesThePreviousFileAndNoTemporary) {
+    TempDir dir;
+    const auto file = dir.write("profile.fwc", "previous contents");
+    {
+        FileSizeLimit limit(1000);
+        EXPECT_FALSE(WriteFileAtomically(file, std::string(5000, 'x')));
+    }
+    EXPECT_EQ(ReadFileBytes(file), "previous contents");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(AtomicFile, AMissingFolderIsAFailureNotACrash) {
+    TempDir dir;
+    EXPECT_FALSE(WriteFileAtomically(dir / "no" / "such" / "file", "x"));
+}
