@@ -77,21 +77,6 @@ std::filesystem::path ComputeExecutablePath() {
     return exe;
 }
 
-std::filesystem::path ComputeProgramFolder() {
-    const std::filesystem::path exe = ExecutablePath();
-    if (exe.empty()) {
-        return KESTROW_INSTALLED_DATA_DIR;
-    }
-    const std::filesystem::path folder = exe.parent_path();
-    if (!IsFolder(folder / "Skins")) {
-        const std::filesystem::path installed = folder.parent_path() / "share" / "kestrow";
-        if (IsFolder(installed)) {
-            return installed;
-        }
-    }
-    return folder;
-}
-
 std::mutex& OverrideMutex() {
     static std::mutex mutex;
     return mutex;
@@ -111,7 +96,21 @@ std::filesystem::path ProgramFolder() {
             return *ProgramFolderOverride();
         }
     }
-    static const std::filesystem::path folder = ComputeProgramFolder();
+    static const std::filesystem::path folder = ProgramFolderForExecutable(ExecutablePath());
+    return folder;
+}
+
+std::filesystem::path ProgramFolderForExecutable(const std::filesystem::path& exe) {
+    if (exe.empty()) {
+        return KESTROW_INSTALLED_DATA_DIR;
+    }
+    const std::filesystem::path folder = exe.parent_path();
+    if (!IsFolder(folder / "Skins")) {
+        const std::filesystem::path installed = folder.parent_path() / "share" / "kestrow";
+        if (IsFolder(installed)) {
+            return installed;
+        }
+    }
     return folder;
 }
 

@@ -8,6 +8,9 @@
 // configured install prefix. Computed once.
 std::filesystem::path ProgramFolder();
 
+// The choice ProgramFolder() makes for an executable at exe.
+std::filesystem::path ProgramFolderForExecutable(const std::filesystem::path& exe);
+
 // Replaces ProgramFolder() for the rest of the process (tests and tools that run from elsewhere).
 void SetProgramFolder(const std::filesystem::path& folder);
 
