@@ -116,7 +116,12 @@ std::string Render(const Conversion& c, long long number) {
         } else if (c.narrow == 1) {
             value = isSigned ? static_cast<short>(number) : static_cast<unsigned short>(number);
         } else {
-            value = isSigned ? static_cast<int>(number) : static_cast<unsigned int>(number);
+            // Not a ?: here: int and unsigned int would meet as unsigned.
+            if (isSigned) {
+                value = static_cast<int>(number);
+            } else {
+                value = static_cast<unsigned int>(number);
+            }
         }
     }
     char buffer[kMaxFieldWidth * 2 + 32];
