@@ -149,7 +149,11 @@ IniText IniText::Parse(std::string_view fileBytes) {
     IniText ini;
     ini.utf8Mark_ = fileBytes.starts_with(kUtf8Mark);
     const std::string text = DecodeIniBytes(fileBytes);
-    const std::string_view all(text);
+    std::string_view all(text);
+    // A mark repeated inside the text (a UTF-16 file saved with one) is no part of a line.
+    while (all.starts_with(kUtf8Mark)) {
+        all.remove_prefix(kUtf8Mark.size());
+    }
     bool eolKnown = false;
     for (size_t pos = 0; pos < all.size();) {
         size_t end = all.find('\n', pos);
@@ -159,7 +163,8 @@ IniText IniText::Parse(std::string_view fileBytes) {
         }
         std::string_view content = all.substr(pos, end - pos);
         const bool crlf = content.ends_with('\r');
-        if (crlf) {
+        // Stray CRs before the line end go too, or rewriting could turn them into line ends.
+        while (content.ends_with('\r')) {
             content.remove_suffix(1);
         }
         if (!eolKnown && !last) {
