@@ -2,24 +2,17 @@
 // program must run with libumockdev-preload loaded from the start (CTest sets LD_PRELOAD).
 
 #include "device/CHidDevice.h"
+#include "support/EmulatedHid.h"
 #include "support/HidTestDescriptors.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
-#include <poll.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <termios.h>
 #include <thread>
-#include <umockdev.h>
 #include <unistd.h>
 
 namespace {
@@ -28,99 +21,28 @@ constexpr const char* kConfigPath = "/dev/hidraw200?vid_0c45&pid_5004";
 constexpr const char* kConsumerPath = "/dev/hidraw201?vid_0c45&pid_5004";
 constexpr const char* kMousePath = "/dev/hidraw202?vid_046d&pid_c077";
 
-std::string Hex(const std::vector<uint8_t>& bytes) {
-    std::string text;
-    char digits[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        text += digits;
-    }
-    return text;
-}
-
-// Reads exactly `length` bytes from the device side, or fails after a few seconds.
-bool ReadExactly(int fd, uint8_t* buffer, size_t length) {
-    size_t got = 0;
-    while (got < length) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 5000) <= 0) {
-            return false;
-        }
-        const ssize_t n = ::read(fd, buffer + got, length - got);
-        if (n <= 0) {
-            return false;
-        }
-        got += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-    return ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-}
-
 class HidrawE2E : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* preload = std::getenv("LD_PRELOAD");
-        if (preload == nullptr || std::strstr(preload, "libumockdev-preload") == nullptr) {
+        if (!EmulatedHid::Preloaded()) {
             GTEST_FAIL() << "run this program with LD_PRELOAD=libumockdev-preload.so.0 (or "
                             "through umockdev-wrapper): the hidraw nodes are emulated";
         }
-        // A hung-up pseudo-terminal sends SIGHUP to a session leader.
-        std::signal(SIGHUP, SIG_IGN);
-        testbed_ = umockdev_testbed_new();
-        configMaster_ = AddHid("0003:0C45:5004.0001", 0x0C45, 0x5004, 200, kConfigDescriptor);
-        consumerMaster_ = AddHid("0003:0C45:5004.0002", 0x0C45, 0x5004, 201, kConsumerDescriptor);
-        mouseMaster_ = AddHid("0003:046D:C077.0003", 0x046D, 0xC077, 202, kMouseDescriptor);
+        hid_ = std::make_unique<EmulatedHid>();
+        configMaster_ = hid_->Add(kConfigId, 0x0C45, 0x5004, 200, kConfigDescriptor);
+        consumerMaster_ =
+            hid_->Add("0003:0C45:5004.0002", 0x0C45, 0x5004, 201, kConsumerDescriptor);
+        mouseMaster_ = hid_->Add("0003:046D:C077.0003", 0x046D, 0xC077, 202, kMouseDescriptor);
+        ASSERT_GE(configMaster_, 0);
+        ASSERT_GE(consumerMaster_, 0);
+        ASSERT_GE(mouseMaster_, 0);
     }
 
     void TearDown() override {
         if (device_thread_.joinable()) {
             device_thread_.join();
         }
-        if (testbed_ != nullptr) {
-            g_object_unref(testbed_);
-        }
-    }
-
-    // Adds a HID device with one hidraw child; returns the device side of its node.
-    int AddHid(const std::string& id, uint16_t vendor, uint16_t product, int node,
-               const std::vector<uint8_t>& descriptor) {
-        char hidId[64];
-        std::snprintf(hidId, sizeof hidId, "0003:%08X:%08X", vendor, product);
-        const std::string name = "hidraw" + std::to_string(node);
-        const std::string text =
-            "P: /devices/virtual/hid/" + id + "\n" + "E: HID_ID=" + hidId + "\n" +
-            "E: HID_NAME=Emulated " + id + "\n" + "E: SUBSYSTEM=hid\n" +
-            "H: report_descriptor=" + Hex(descriptor) + "\n\n" + "P: /devices/virtual/hid/" + id +
-            "/hidraw/" + name + "\n" + "N: " + name + "\n" + "E: SUBSYSTEM=hidraw\n" +
-            "E: DEVNAME=/dev/" + name + "\n" + "A: dev=241:" + std::to_string(node) + "\n" +
-            "L: device=../../../" + id + "\n";
-        GError* error = nullptr;
-        if (!umockdev_testbed_add_from_string(testbed_, text.c_str(), &error)) {
-            ADD_FAILURE() << "testbed: " << (error ? error->message : "?");
-            g_clear_error(&error);
-            return -1;
-        }
-        const int master = umockdev_testbed_get_dev_fd(testbed_, ("/dev/" + name).c_str());
-        EXPECT_GE(master, 0);
-        termios t{};
-        tcgetattr(master, &t);
-        cfmakeraw(&t);
-        tcsetattr(master, TCSANOW, &t);
-        return master;
-    }
-
-    // Unplugs: hangs the node up, then removes the hidraw child and its parent.
-    void Unplug(const std::string& id, int node, int master) {
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, master); // the testbed still owns the descriptor number
-        ::close(null);
-        const std::string parent = "/sys/devices/virtual/hid/" + id;
-        umockdev_testbed_remove_device(testbed_,
-                                       (parent + "/hidraw/hidraw" + std::to_string(node)).c_str());
-        umockdev_testbed_remove_device(testbed_, parent.c_str());
+        hid_.reset();
     }
 
     // Plays the configuration interface: answers `requests` requests with the request's
@@ -144,7 +66,8 @@ protected:
         });
     }
 
-    UMockdevTestbed* testbed_ = nullptr;
+    static constexpr const char* kConfigId = "0003:0C45:5004.0001";
+    std::unique_ptr<EmulatedHid> hid_;
     int configMaster_ = -1;
     int consumerMaster_ = -1;
     int mouseMaster_ = -1;
@@ -293,7 +216,7 @@ TEST_F(HidrawE2E, AfterRemovalTheProbeAndReadsFail) {
     CHidDevice device;
     ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
     EXPECT_TRUE(device.DevicePathExists());
-    Unplug("0003:0C45:5004.0001", 200, configMaster_);
+    hid_->Unplug(kConfigId, 200, configMaster_);
 
     uint8_t reply[64];
     EXPECT_EQ(device.ReadReport(reply, sizeof reply, nullptr, kHidNoTimeout), 0); // hang-up
@@ -313,8 +236,8 @@ TEST_F(HidrawE2E, AfterRemovalTheProbeAndReadsFail) {
 
 TEST_F(HidrawE2E, EachCollectionOfOneNodeIsAnInterfaceOfItsOwn) {
     // A keyboard whose consumer control (id 3) and configuration (id 4) share one node.
-    const int master = AddHid("0003:320F:5000.0004", 0x320F, 0x5000, 203,
-                              Concat(kConsumerDescriptor, kConfigDescriptor));
+    const int master = hid_->Add("0003:320F:5000.0004", 0x320F, 0x5000, 203,
+                                 Concat(kConsumerDescriptor, kConfigDescriptor));
     CHidDevice device;
     ASSERT_TRUE(device.EnumerateInterfaces());
     ASSERT_EQ(device.PathCount(), 5u);
@@ -356,8 +279,7 @@ TEST_F(HidrawE2E, ANodeThisUserMayNotOpenIsToldApartFromNoKeyboard) {
     // The node of the configuration interface refuses everyone, and this process gives up
     // root's right to ignore that for the test.
     char target[256] = {};
-    const std::string link =
-        std::string(umockdev_testbed_get_root_dir(testbed_)) + "/dev/hidraw200";
+    const std::string link = hid_->RootDir() + "/dev/hidraw200";
     ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
     ASSERT_EQ(::chmod(target, 0), 0);
     CHidDevice device;
