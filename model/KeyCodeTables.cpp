@@ -81,7 +81,7 @@ BuildVkKeyMap(const std::array<KeyTableRow, kKeyTableSize>& table) {
     map[0x11] = IndexOf(0x01D);
     map[0x12] = IndexOf(0x038);
     // No key for: nothing (0 and the "none" code 0xFF), the mouse buttons, VK_CLEAR.
-    for (const uint8_t vk : {0x00, 0x01, 0x02, 0x04, 0x0C, 0xFF}) {
+    for (const size_t vk : {0x00u, 0x01u, 0x02u, 0x04u, 0x0Cu, 0xFFu}) {
         map[vk] = 0;
     }
     return map;

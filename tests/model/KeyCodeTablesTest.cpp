@@ -47,7 +47,8 @@ TEST(KeyCodeIndex, ConvertsBothWaysAndKeepsGKeyRecordsBeyondTheTable) {
 
 TEST(KeyCodeIndex, CodesWithoutARowNeverBorrowAnother) {
     // 0x09D shares its index with Right Ctrl 0x11D; 0x200 lies beyond the table.
-    for (const KeyCode code : {0x09D, 0x0FF, 0x180, 0x1FF, 0x200, 0x211, 0xFFFF}) {
+    for (const KeyCode code :
+         std::vector<KeyCode>{0x09D, 0x0FF, 0x180, 0x1FF, 0x200, 0x211, 0xFFFF}) {
         EXPECT_EQ(KeyRowFromCode(code), nullptr) << code;
         EXPECT_EQ(PositionFromKeyCode(code), kNoListPosition) << code;
         EXPECT_EQ(KeyActionFromCode(code), KeyAction{}) << code;
