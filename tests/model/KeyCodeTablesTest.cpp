@@ -1,8 +1,13 @@
 #include "model/KeyCodeTables.h"
 
+#include "support/TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -249,6 +254,30 @@ TEST(KeyAction, CodeFromActionFindsTheFirstRowOfTheUsage) {
         if (action.kind == KeyAction::kKeyboard || action.kind == KeyAction::kSystem) {
             const KeyCode expected = code == 0x146 ? 0x045 : code == 0x136 ? 0x036 : code;
             EXPECT_EQ(KeyCodeFromAction(action), expected) << code;
+        }
+    }
+}
+
+TEST(KeyTableData, EveryNameKeyIsInTheShippedLanguageFiles) {
+    const char* source = std::getenv("KESTROW_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    for (const char* file : {"Lang0416.ini", "Lang0409.ini", "Lang0000.ini"}) {
+        std::istringstream lines(ReadFileBytes(std::filesystem::path(source) / "data" / file));
+        std::set<std::string> textKeys;
+        bool inText = false;
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with('[')) {
+                inText = line.starts_with("[TEXT]");
+            } else if (inText && line.find('=') != std::string::npos) {
+                textKeys.insert(line.substr(0, line.find('=')));
+            }
+        }
+        ASSERT_TRUE(textKeys.contains("UNKNOWN_KEY")) << file;
+        for (const KeyTableRow& row : KeyTable) {
+            if (!row.nameKey.empty()) {
+                EXPECT_TRUE(textKeys.contains(std::string(row.nameKey)))
+                    << file << " " << row.nameKey;
+            }
         }
     }
 }
