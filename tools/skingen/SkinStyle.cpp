@@ -10,6 +10,7 @@ namespace skingen::style {
 namespace {
 
 QString g_family = QStringLiteral("DejaVu Sans");
+QString g_condensed = QStringLiteral("DejaVu Sans Condensed");
 
 QPen RoundPen(const QColor& c, double width) {
     QPen pen(c, width);
@@ -47,15 +48,24 @@ QLinearGradient Vertical(const QRectF& r, const QColor& top, const QColor& botto
     return g;
 }
 
-// Legend size by text length: single characters large, words small (smaller on 1u caps).
-double LegendSize(const QString& text, double capWidth) {
-    if (text.size() <= 1) {
-        return 13;
+// Words (Esc, Ctrl, Backspace) are set in the condensed face; single characters and the
+// numbered keys (F1, G9) larger in the regular one.
+bool IsWord(const QString& text) {
+    if (text.size() < 3) {
+        return false;
     }
-    if (text.size() <= 3) {
-        return 11;
+    bool numbered = text.front().isLetter();
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        numbered = numbered && text[i].isDigit();
     }
-    return capWidth < 40 ? 8.5 : 9.5;
+    return !numbered;
+}
+
+double LegendSize(const QString& text) {
+    if (IsWord(text)) {
+        return 10;
+    }
+    return text.size() <= 1 ? 13 : 11;
 }
 
 void DrawText(QPainter& p, const QRectF& r, const QString& text, double px, const QColor& c,
@@ -125,19 +135,20 @@ CapColours CapColoursFor(Look look, double hue) {
 } // namespace
 
 void LoadFonts() {
-    const QStringList files = {
-        QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"),
-        QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"),
+    const QString folder = QStringLiteral("/usr/share/fonts/truetype/dejavu/");
+    auto load = [&](const char* file) {
+        const int id = QFontDatabase::addApplicationFont(folder + QString::fromLatin1(file));
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        return families.isEmpty() ? QString() : families.first();
     };
-    for (const QString& file : files) {
-        const int id = QFontDatabase::addApplicationFont(file);
-        if (id >= 0) {
-            const QStringList families = QFontDatabase::applicationFontFamilies(id);
-            if (!families.isEmpty()) {
-                g_family = families.first();
-            }
-        }
+    const QString regular = load("DejaVuSans.ttf");
+    load("DejaVuSans-Bold.ttf");
+    const QString condensed = load("DejaVuSansCondensed.ttf");
+    if (!regular.isEmpty()) {
+        g_family = regular;
     }
+    // Without the condensed face, words on narrow keys fall back to the regular one.
+    g_condensed = condensed.isEmpty() ? g_family : condensed;
 }
 
 QFont Font(double px, bool bold) {
@@ -146,6 +157,12 @@ QFont Font(double px, bool bold) {
     f.setBold(bold);
     f.setHintingPreference(QFont::PreferFullHinting);
     f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+QFont CondensedFont(double px) {
+    QFont f = Font(px);
+    f.setFamily(g_condensed);
     return f;
 }
 
@@ -229,20 +246,24 @@ void DrawKeyCap(QPainter& p, const QRectF& cell, Look look, const Control& key) 
         p.drawEllipse(QPointF(top.right() - 4, top.top() + 4), 2.2, 2.2);
     }
 
-    const QRectF text = top;
+    const QRectF text = top.adjusted(-1, 0, 1, 0);
     if (key.bottom.isEmpty()) {
-        double px = key.legendPx > 0 ? key.legendPx : LegendSize(key.top, cell.width());
-        // Long words shrink to fit a narrow cap.
+        double px = key.legendPx > 0 ? key.legendPx : LegendSize(key.top);
+        // Words use the condensed face and shrink further only when a cap is too narrow.
+        const bool word = IsWord(key.top);
+        auto font = [&](double size) { return word ? CondensedFont(size) : Font(size); };
         while (px > 7.5) {
-            p.setFont(Font(px));
+            p.setFont(font(px));
             if (p.fontMetrics().horizontalAdvance(key.top) <= text.width()) {
                 break;
             }
             px -= 0.5;
         }
-        DrawText(p, text, key.top, px, c.legend);
+        p.setFont(font(px));
+        p.setPen(c.legend);
+        p.drawText(text, Qt::AlignCenter, key.top);
     } else {
-        const double px = key.legendPx > 0 ? key.legendPx : 10.5;
+        const double px = key.legendPx > 0 ? key.legendPx : 11;
         const QRectF upper(text.left(), text.top() + 1, text.width(), text.height() / 2);
         const QRectF lower(text.left(), text.center().y() - 1, text.width(), text.height() / 2);
         DrawText(p, upper, key.top, px, c.legend2);

@@ -38,6 +38,8 @@ inline const QColor kControlEdge{0x38, 0x3E, 0x4A};
 
 // Fonts by pixel size; DejaVu Sans comes with the build's fonts package.
 QFont Font(double px, bool bold = false);
+// DejaVu Sans Condensed (from the extra fonts package) for words on narrow caps.
+QFont CondensedFont(double px);
 // Loads the DejaVu fonts from the system's font folder when present; call once.
 void LoadFonts();
 
