@@ -105,6 +105,17 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     return out;
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+    for (size_t pos = 0; pos < bytes.size();) {
+        const size_t start = pos;
+        // A replacement character is an error unless the input spelt U+FFFD itself.
+        if (DecodeOne(bytes, pos) == kReplacement && pos - start != 3) {
+            return false;
+        }
+    }
+    return true;
+}
+
 size_t Utf16Length(std::string_view utf8) {
     size_t units = 0;
     for (size_t pos = 0; pos < utf8.size();) {

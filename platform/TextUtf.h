@@ -12,6 +12,9 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or stray bytes).
+bool IsValidUtf8(std::string_view bytes);
+
 // Number of UTF-16 units the text takes.
 size_t Utf16Length(std::string_view utf8);
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+class SettingsHive;
+
 // The language notice: window message UM_LANGUAGE with this tag in wParam and the language
 // index in lParam.
 inline constexpr uint32_t UM_LANGUAGE = 0x5041;
@@ -25,17 +27,28 @@ struct SupportedLanguage {
 inline constexpr SupportedLanguage kSupportedLanguages[] = {{0x0416}, {0x0000}, {0x0409}};
 inline constexpr int kSupportedLanguageCount = 3;
 
-// The system's language from LC_ALL, LC_MESSAGES, LANG (first one set): pt_BR gives 0x0416,
-// pt_PT 0x0816, en_* 0x0409; 0 when none is set or known.
+// The system's language from LC_ALL, LC_MESSAGES, LANG (the first one set and not empty):
+// pt_BR gives 0x0416, pt_PT 0x0816, en and en_* 0x0409 (letter case, ".codeset" and
+// "@modifier" do not matter); 0 when none is set or the language is another.
 uint16_t SystemDefaultLanguageId();
 
 // The language id in use: the stored choice, or on the first run the system's (0x0816 taken as
-// 0x0416, anything unsupported as 0x0416), which is then stored.
+// 0x0416, anything unsupported as 0x0416), which is then stored. Asked once per run: the
+// answer of the first call stands until the process ends.
 uint16_t CurrentLanguageId();
 // Index of CurrentLanguageId() in kSupportedLanguages; 0 when it is not there.
 int CurrentLanguageIndex();
 
-// The index a language notice carries: an index above 2 is sent as 0.
+// What CurrentLanguageId does, on one hive and without keeping the answer: the stored
+// "dwLanguageId" of kAppRegistryKey when it is a DWORD other than 0 (returned even when it is
+// not supported; one above 0xFFFF is no language id and reads as 0x0416, and stays stored);
+// otherwise the system's choice as above, written to the hive (kept in memory when the hive
+// cannot be written).
+uint16_t ResolveLanguageId(SettingsHive& hive);
+// Index of id in kSupportedLanguages; 0 when it is not there.
+int LanguageIndexOf(uint16_t id);
+
+// The index a language notice carries: an index above 2 (or below 0) is sent as 0.
 int LanguageNoticeIndex(int index);
 
 // ProgramFolder() + "Lang%04X.ini" for the language of index (index 0 when out of range).
@@ -45,7 +58,9 @@ std::string LangText(std::string_view key, int index);
 std::string LightText(std::string_view key, int index);
 std::string ModeText(std::string_view key, int index);
 
-// Fills the first printf-style conversion of a language text (%d, %i, %u, %x, %X with an
-// optional width) with number; "%%" gives "%". Language files are outside data, so this never
-// hands them to printf.
+// Fills the first printf-style conversion of a language text (%d, %i, %u, %x, %X with optional
+// flags "-+ 0#", width up to 256, precision and length modifier, as printf would print an int,
+// or a 64-bit number with "l", "ll", "j", "z" or "t") with number; "%%" gives "%". Any other
+// "%" sequence, and every conversion after the first, stays as written. Language files are
+// outside data, so this never hands them to printf.
 std::string FormatLangText(std::string_view pattern, long long number);

@@ -19,7 +19,11 @@ struct SkinRect {
 
 inline constexpr const char* kDefaultSkinRectText = "1,1,1,1,x";
 
-// Parses a value; numbers it does not hold keep the default 1 of a missing key.
+// Parses a value as "%d,%d,%d,%d" would: each number may have leading blanks and a sign, each
+// comma must follow the number before it at once, and whatever follows the fourth number is
+// ignored. Scanning stops at the first thing that does not fit; the numbers read up to there
+// count and the others keep the 1 of a missing key ("5,6" is (5, 6, 1, 1), "" and "x" are
+// (1, 1, 1, 1)). Numbers beyond the range of int are clamped to it.
 SkinRect ParseSkinRect(std::string_view value);
 
 SkinRect ReadSkinRect(const std::filesystem::path& file, std::string_view section,

@@ -32,3 +32,13 @@ TEST(TextUtf, TruncationCountsUnitsAndNeverSplitsACharacter) {
     // A three-byte character is one unit.
     EXPECT_EQ(TruncateToUtf16Units("\xE2\x82\xAC\xE2\x82\xAC", 1), "\xE2\x82\xAC");
 }
+
+TEST(TextUtf, ValidityCheckAcceptsOnlyWellFormedText) {
+    EXPECT_TRUE(IsValidUtf8(""));
+    EXPECT_TRUE(IsValidUtf8("plain \xC3\xA7\xF0\x9F\x8E\xB9"));
+    EXPECT_TRUE(IsValidUtf8("\xEF\xBF\xBD")); // a real U+FFFD is fine
+    EXPECT_FALSE(IsValidUtf8("Ol\xE1"));       // Windows-1252
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));
+    EXPECT_FALSE(IsValidUtf8("abc\xE2\x82"));
+}
