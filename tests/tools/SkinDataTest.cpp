@@ -1,6 +1,8 @@
 // Checks the generated Skins folder beside the program: what the windows read is there, the
 // pictures fit the rectangles, controls do not collide, and the generator repeats itself.
 
+#include "platform/IniText.h"
+#include "skin/SkinRect.h"
 #include "support/TempDir.h"
 #include "tools/skingen/SkinCatalog.h"
 
@@ -36,25 +38,20 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// Sections and keys compare without regard to case, as the windows read them.
+// Sections and keys compare without regard to case, as the windows read them; the first entry
+// of a key wins, and keys written twice are collected.
 using Ini = std::map<std::string, std::map<std::string, std::string>>;
 
-Ini ReadIni(const fs::path& file) {
+Ini ReadIni(const fs::path& file, std::vector<std::string>* twice) {
     Ini ini;
-    std::ifstream in(file);
-    std::string line;
-    std::string section;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
-            section = Lower(line.substr(1, line.size() - 2));
-            continue;
-        }
-        const auto eq = line.find('=');
-        if (eq != std::string::npos && !section.empty()) {
-            ini[section][Lower(line.substr(0, eq))] = line.substr(eq + 1);
+    const std::string bytes = ReadFileBytes(file);
+    const IniText text = IniText::Parse(bytes);
+    for (const IniText::Section& section : text.Sections()) {
+        auto& keys = ini[Lower(std::string(section.name))];
+        for (const IniText::Entry& entry : section.entries) {
+            if (!keys.emplace(Lower(std::string(entry.key)), std::string(entry.value)).second) {
+                twice->push_back(file.filename().string() + ": " + std::string(entry.key));
+            }
         }
     }
     return ini;
@@ -79,21 +76,19 @@ class SkinData : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         for (const char* file : {"Main.ini", "Composite.ini", "Profile.ini", "UpdateDlg.ini"}) {
-            files_[file] = ReadIni(SkinFolder() / file);
+            files_[file] = ReadIni(SkinFolder() / file, &twice_);
         }
     }
 
     static const Ini& File(const std::string& name) { return files_[name]; }
 
+    // Read as the windows read it: a missing key gives the place (1, 1) and size 1 x 1.
     static Rect RectOf(const std::string& file, const std::string& key,
-                       const std::string& section = "buttoninfo") {
-        Rect r;
-        const auto& keys = files_[file][section];
-        const auto it = keys.find(Lower(key));
-        if (it == keys.end() || !ParseRect(it->second, &r)) {
-            ADD_FAILURE() << file << " has no rectangle for " << key;
-        }
-        return r;
+                       const std::string& section = "BUTTONINFO") {
+        const SkinRect r = ReadSkinRect(SkinFolder() / file, section, key);
+        EXPECT_FALSE(r.AtDefaultPlace() && r.w == 1 && r.h == 1)
+            << file << " has no rectangle for " << key;
+        return Rect{r.x, r.y, r.w, r.h};
     }
 
     static std::map<std::string, Rect> Rects(const std::string& file) {
@@ -113,6 +108,7 @@ protected:
     static QImage Face(const std::string& file) { return Load(files_[file]["screen"]["main"]); }
 
     static inline std::map<std::string, Ini> files_;
+    static inline std::vector<std::string> twice_;
 };
 
 // A picture region as the image button shows it: from one pixel up and left of its rectangle.
@@ -155,6 +151,7 @@ TEST_F(SkinData, EveryKeyTheWindowsReadIsThereWithFourNumbers) {
             }
         }
     }
+    EXPECT_TRUE(twice_.empty()) << "written twice: " << twice_.front();
     const std::string link = File("Main.ini").at("screen").at("link");
     EXPECT_EQ(link.rfind("https://", 0), 0u) << link;
 }
@@ -522,10 +519,10 @@ TEST_F(SkinData, SliderKnobsSitWhereTheSliderReadsTheirPosition) {
 TEST_F(SkinData, ArrowPicturesPointBothWays) {
     const QImage sheet = Load("Arrow.jpg");
     ASSERT_FALSE(sheet.isNull());
-    EXPECT_FALSE(Same(Cut(sheet, RectOf("Main.ini", "UP_ARROW_LEFT1", "buttoninfo2")),
-                      Cut(sheet, RectOf("Main.ini", "DOWN_ARROW_LEFT1", "buttoninfo2"))));
-    EXPECT_FALSE(Same(Cut(sheet, RectOf("Main.ini", "UP_ARROW_RIGHT1", "buttoninfo2")),
-                      Cut(sheet, RectOf("Main.ini", "DOWN_ARROW_RIGHT1", "buttoninfo2"))));
+    EXPECT_FALSE(Same(Cut(sheet, RectOf("Main.ini", "UP_ARROW_LEFT1", "BUTTONINFO2")),
+                      Cut(sheet, RectOf("Main.ini", "DOWN_ARROW_LEFT1", "BUTTONINFO2"))));
+    EXPECT_FALSE(Same(Cut(sheet, RectOf("Main.ini", "UP_ARROW_RIGHT1", "BUTTONINFO2")),
+                      Cut(sheet, RectOf("Main.ini", "DOWN_ARROW_RIGHT1", "BUTTONINFO2"))));
 }
 
 TEST(SkinGenerator, WritesTheSameFolderTwice) {
