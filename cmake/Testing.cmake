@@ -26,10 +26,19 @@ function(kestrow_add_test name)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
-    set(properties ENVIRONMENT "${KESTROW_TEST_ENV};${T_ENVIRONMENT}" TIMEOUT 120)
+    set(properties TIMEOUT 120)
     if(T_LABELS)
         list(APPEND properties LABELS "${T_LABELS}")
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES ${properties})
+    # gtest_discover_tests spreads a list value over its property list (only the first
+    # variable would be set), so the environment is set on the discovered tests afterwards.
+    set(environment "${KESTROW_TEST_ENV};${T_ENVIRONMENT}")
+    set(env_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+    file(WRITE ${env_file}
+         "foreach(test IN LISTS ${name}_TESTS)\n"
+         "    set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT [==[${environment}]==])\n"
+         "endforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
 endfunction()

@@ -5,7 +5,8 @@
 //
 // Interface paths carry the vendor and product id in the form the presence logic's candidate
 // test reads: "<location>?vid_VVVV&pid_PPPP" (four lower-case hex digits each). Open() accepts
-// exactly the paths that ListInterfaces() returned.
+// exactly the paths that ListInterfaces() returned. A backend may append "&colNN" (two decimal
+// digits, from 01) when one device node carries several top-level collections.
 
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +49,9 @@ public:
     virtual uint16_t VendorId() const = 0;
     virtual uint16_t ProductId() const = 0;
     virtual const std::vector<uint8_t>& ReportDescriptorBytes() const = 0;
+    // Which top-level collection of ReportDescriptorBytes() this interface is: a descriptor may
+    // hold several, and each is an interface of its own (as on Windows).
+    virtual size_t CollectionIndex() const { return 0; }
 
     // One whole report; `transferred` receives the byte count (0 unless Ok).
     virtual HidTransferResult Read(uint8_t* buffer, size_t length, size_t& transferred,
