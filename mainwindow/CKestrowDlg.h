@@ -65,6 +65,8 @@ public:
     // by UM_OPEN or the tray. Returns -1 when the initialisation failed, otherwise the code the
     // window was ended with.
     int DoModal();
+    // The modal loop of an initialised window; returns when the window has ended.
+    int RunModalLoop();
 
     // Delivers an own window message at once, on the calling (user-interface) thread, as a
     // sent message. Every handler returns 0; a message with a wrong tag is ignored.
