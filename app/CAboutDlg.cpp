@@ -85,13 +85,11 @@ long CAboutDlg::SendOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
 }
 
 void CAboutDlg::OnLanguage(int languageIndex) {
-    const auto text = [languageIndex](const char* key) {
-        return QString::fromStdString(LangText(key, languageIndex));
-    };
-    setWindowTitle(text("LANG_ABOUT_TITLE"));
-    introduction_->setText(text("GUANYU_JIESHAO"));
-    ownership_->setText(text("GUANYU_BANQUAN"));
-    ok_->setText(text("LANG_ABOUT_OK"));
+    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    setWindowTitle(text(LangText("LANG_ABOUT_TITLE", languageIndex)));
+    introduction_->setText(text(LangText("GUANYU_JIESHAO", languageIndex)));
+    ownership_->setText(text(LangText("GUANYU_BANQUAN", languageIndex)));
+    ok_->setText(text(LangText("LANG_ABOUT_OK", languageIndex)));
     introduction_->update();
     ownership_->update();
 }

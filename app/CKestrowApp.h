@@ -51,6 +51,7 @@ public:
 
     void SetOptions(const LaunchOptions& options) { options_ = options; }
     void SetMainWindow(CKestrowDlg* window) { mainWindow_ = window; }
+    void SetInstanceServer(InstanceServer* server) { server_ = server; }
     AboutBox& About() { return about_; }
 
 private:

@@ -75,8 +75,10 @@ fs::path PrivateRuntimeFolder() {
     if (xdg != nullptr && xdg[0] == '/' && IsPrivateFolder(xdg)) {
         return xdg;
     }
-    // A folder in /tmp that someone else made first (or made open to others) is never used.
-    const fs::path fallback = "/tmp/kestrow-" + std::to_string(::geteuid());
+    // A folder that someone else made first (or made open to others) is never used.
+    const char* tmp = std::getenv("TMPDIR");
+    const fs::path base = (tmp != nullptr && tmp[0] == '/') ? fs::path(tmp) : fs::path("/tmp");
+    const fs::path fallback = base / ("kestrow-" + std::to_string(::geteuid()));
     if (::mkdir(fallback.c_str(), 0700) != 0 && errno != EEXIST) {
         return {};
     }

@@ -20,8 +20,8 @@ inline constexpr size_t kInstanceRequestSize = 12;
 inline constexpr size_t kInstanceReplySize = 4;
 
 // $XDG_RUNTIME_DIR when it is an absolute path to a folder of this user that nobody else may
-// enter; otherwise /tmp/kestrow-<uid>, created with mode 0700 and used only when it is such a
-// folder too. Empty when neither can be had.
+// enter; otherwise kestrow-<uid> in $TMPDIR (when absolute) or /tmp, created with mode 0700 and
+// used only when it is such a folder too. Empty when neither can be had.
 std::filesystem::path PrivateRuntimeFolder();
 
 // True when folder is a real folder (not a link) owned by this user with no access for others.
