@@ -192,10 +192,11 @@ public:
     SimStateError LoadState(const std::filesystem::path& file);
     SimStateError SaveState(const std::filesystem::path& file) const;
     // Keeps the memory in `file`: loads it when it exists (a missing file is created from the
-    // current memory), then saves after every change. If another process replaced the file in
-    // the meantime, its contents are taken up before the next frame (and the matching notice
-    // sent when the active profile or the lighting changed there). An error leaves nothing
-    // attached.
+    // current memory), then saves after every change; changes made inside a session (between
+    // CmdBeginSession and CmdEndSession) are saved together when it ends, or when the keyboard
+    // goes away or is destroyed. If another process replaced the file in the meantime, its
+    // contents are taken up before the next frame (and the matching notice sent when the active
+    // profile or the lighting changed there). An error leaves nothing attached.
     SimStateError AttachStateFile(const std::filesystem::path& file);
     void DetachStateFile();
     // The result of the last save after a change (None right after attaching).
