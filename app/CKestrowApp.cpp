@@ -46,6 +46,10 @@ int CKestrowApp::Run(int argc, char** argv) {
         std::printf("kestrow %s\n", KESTROW_VERSION);
         return 0;
     }
+    if (!options_.error.empty()) {
+        std::fprintf(stderr, "kestrow: %s\n", options_.error.c_str());
+        return 2;
+    }
     SetCurrentLaunchOptions(options_);
     return InitInstance(argc, argv);
 }
@@ -70,11 +74,22 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
     // exit code 0, before it even connects to the display.
     instance_ = std::make_unique<SingleInstance>(PrivateRuntimeFolder());
     const InstanceStart start = RunSingleInstanceSteps(*instance_, options_);
-    if (start.decision == StartDecision::EndProcess) {
+    const auto endEarly = [this](int exitCode) {
         instance_.reset();
         SetCurrentStoreLocks(nullptr);
         storeLocks_.reset();
-        return 0;
+        return exitCode;
+    };
+    if (start.decision == StartDecision::EndProcess) {
+        return endEarly(0);
+    }
+
+    // The keyboard: the hidraw devices, or the simulated keyboard. Only the first instance
+    // chooses, so that a later start never touches a simulated keyboard's state file.
+    std::string backendError;
+    if (!SelectHidBackend(options_.simulation, backendError)) {
+        std::fprintf(stderr, "kestrow: %s\n", backendError.c_str());
+        return endEarly(1);
     }
 
     {

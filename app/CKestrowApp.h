@@ -31,7 +31,7 @@ public:
     // Start-up after the command line was read: paths, settings key, store locks, the
     // single-instance steps, the main window run modally, then the locks deleted. Returns the
     // exit code: 0 however the window ended (and when a later start handed over, or a skin
-    // picture was missing).
+    // picture was missing); 1 when the simulated keyboard asked for cannot be had.
     int InitInstance(int argc, char** argv);
 
     const LaunchOptions& Options() const { return options_; }

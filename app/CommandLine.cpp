@@ -24,8 +24,22 @@ LaunchOptions& Options() {
 
 LaunchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     LaunchOptions options;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
+    size_t i = 0;
+    while (i < arguments.size()) {
+        std::string error;
+        switch (TakeSimulationArgument(arguments, i, options.simulation, error)) {
+        case SimArgResult::Consumed:
+            continue;
+        case SimArgResult::Invalid:
+            if (options.error.empty()) {
+                options.error = error;
+            }
+            ++i;
+            continue;
+        case SimArgResult::NotOurs:
+            break;
+        }
+        const std::string& argument = arguments[i++];
         if (IsSwitch(argument, "/Start", "--start")) {
             options.start = true;
         } else if (IsSwitch(argument, "/Kill", "--kill")) {
@@ -35,16 +49,6 @@ LaunchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
-        } else if (argument == "--simulate") {
-            options.simulate = true;
-            options.simulateStateFile.clear();
-        } else if (argument.starts_with("--simulate=")) {
-            options.simulate = true;
-            options.simulateStateFile = argument.substr(11);
-        } else if (argument.starts_with("--model=")) {
-            options.model = argument.substr(8);
-        } else if (argument == "--model" && i + 1 < arguments.size()) {
-            options.model = arguments[++i];
         }
     }
     return options;
@@ -52,14 +56,14 @@ LaunchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string UsageText(const std::string& programName) {
     return "Usage: " + programName +
-           " [/Start|--start] [/Kill|--kill] [--simulate[=STATEFILE]] [--model=MODEL]\n"
+           " [/Start|--start] [/Kill|--kill] [--simulate[=STATEFILE] [--model=VID:PID]]\n"
            "\n"
            "Configures the keyboard: key assignments, macros, lighting and profiles.\n"
            "\n"
            "  /Start, --start          stay in the notification area when the keyboard arrives\n"
            "  /Kill, --kill            close the running instance and end\n"
            "  --simulate[=STATEFILE]   use the simulated keyboard (its state kept in STATEFILE)\n"
-           "  --model=MODEL            the model the simulated keyboard is\n"
+           "  --model=VID:PID          the simulated model: 0c45:5004 (default) or 320f:5000\n"
            "  --help                   show this text\n"
            "  --version                show the version\n"
            "\n"

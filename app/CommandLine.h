@@ -4,6 +4,8 @@
 // argument as a whole; "--start" and "--kill" are their Linux spellings. Any other argument is
 // ignored.
 
+#include "platform/hid/BackendSelection.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,12 +17,10 @@ struct LaunchOptions {
     bool kill = false;
     bool help = false;
     bool version = false;
-    // "--simulate" or "--simulate=STATEFILE": use the simulated keyboard; the state file is
-    // empty when none was given.
-    bool simulate = false;
-    std::string simulateStateFile;
-    // "--model=M" or "--model M": which keyboard model to simulate, as given.
-    std::optional<std::string> model;
+    // "--simulate[=STATEFILE]" and "--model VID:PID" (platform/hid/BackendSelection.h).
+    SimulationOptions simulation;
+    // Set when one of those was malformed: the program says so and ends.
+    std::string error;
 };
 
 // Walks the arguments after the program name. As with the switches of the Windows program the

@@ -65,7 +65,6 @@ protected:
         env.insert("TMPDIR", QString::fromStdString(dir_.path().string()));
         env.insert("KESTROW_REPORT_READY", QString::fromStdString(report.string()));
         process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(QString::fromStdString((programFolder / "kestrow").string()), arguments);
         EXPECT_TRUE(process->waitForStarted(kGuardMs));
         return process;
@@ -270,4 +269,45 @@ TEST_F(Kestrow, HelpAndVersionPrintAndEnd) {
     }
     EXPECT_EQ(Lines(Report("info")), "");
     EXPECT_FALSE(fs::exists(Runtime() / "QX20B37C.lock"));
+}
+
+TEST_F(Kestrow, TheSimulatedKeyboardIsChosenByTheFirstInstanceOnly) {
+    const fs::path state = dir_ / "state" / "keyboard.sim";
+    fs::create_directories(state.parent_path());
+    std::unique_ptr<QProcess> first =
+        Start({"--simulate=" + QString::fromStdString(state.string()), "--model=320f:5000"},
+              Report("first"));
+    ASSERT_TRUE(WaitFor([&] { return Contains(Report("first"), "ready ms="); }));
+    EXPECT_TRUE(fs::exists(state)); // the simulated keyboard keeps its memory there
+
+    // A later start hands over and ends; its own state file is never made.
+    const fs::path other = dir_ / "state" / "other.sim";
+    EXPECT_EQ(Run({"--simulate=" + QString::fromStdString(other.string())}, Report("second")), 0);
+    EXPECT_FALSE(fs::exists(other));
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "shown"); }));
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*first), 0);
+}
+
+TEST_F(Kestrow, AKeyboardThatCannotBeSimulatedIsAnErrorNotASilentStart) {
+    // A malformed option: said at once, nothing started.
+    std::unique_ptr<QProcess> bad = Start({"--simulate", "--model=1234:5678"}, Report("bad"));
+    EXPECT_EQ(ExitCodeOf(*bad), 2);
+    EXPECT_NE(bad->readAllStandardError().indexOf("--model"), -1);
+    EXPECT_FALSE(fs::exists(Runtime() / "QX20B37C.lock"));
+
+    // A damaged state file: the first instance ends with 1 and leaves the instance free.
+    const fs::path state = dir_ / "damaged.sim";
+    {
+        std::ofstream out(state);
+        out << "not a keyboard";
+    }
+    std::unique_ptr<QProcess> damaged =
+        Start({"--simulate=" + QString::fromStdString(state.string())}, Report("damaged"));
+    EXPECT_EQ(ExitCodeOf(*damaged), 1);
+    EXPECT_EQ(Lines(Report("damaged")), "");
+    EXPECT_EQ(ReadFileBytes(state), "not a keyboard");
+    std::unique_ptr<QProcess> first = StartFirst();
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*first), 0);
 }
