@@ -16,7 +16,6 @@
 #include "platform/hid/SimulatedKeyboard.h"
 
 #include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <mutex>

@@ -1,9 +1,9 @@
-#include "device/CHidDevice.h"
-#include "device/DeviceState.h"
 #include "device/Presence.h"
-#include "device/Protocol.h"
 
 #include "SimTestSupport.h"
+#include "device/CHidDevice.h"
+#include "device/DeviceState.h"
+#include "device/Protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,11 @@
-#include "device/CHidDevice.h"
-#include "device/DeviceState.h"
 #include "device/Protocol.h"
 
 #include "SimTestSupport.h"
-
-#include <gtest/gtest.h>
+#include "device/CHidDevice.h"
+#include "device/DeviceState.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <numeric>
 #include <thread>
 
@@ -201,8 +200,9 @@ TEST_F(ProtocolTest, OnlyStatusBytesFEAndFFFail) {
         keyboard->AnswerWithStatus(failure.status);
         std::fill(std::begin(info), std::end(info), 0xEE);
         EXPECT_EQ(CmdReadInfoBlock(info), failure.result);
-        EXPECT_TRUE(std::all_of(std::begin(info), std::end(info), [](uint8_t b) { return b == 0xEE; }))
-            << "payload copied although the keyboard refused";
+        EXPECT_TRUE(std::all_of(std::begin(info), std::end(info), [](uint8_t b) {
+            return b == 0xEE;
+        })) << "payload copied although the keyboard refused";
         keyboard->AnswerWithStatus(failure.status);
         EXPECT_EQ(CmdBeginSession(), failure.result);
     }
@@ -324,7 +324,8 @@ TEST_F(ProtocolTest, TransactionsOfTwoThreadsNeverInterleave) {
         const auto expected = keyboard->InfoBlock();
         for (int i = 0; i < 30; ++i) {
             uint8_t info[44] = {};
-            if (CmdReadInfoBlock(info) != 1 || !std::equal(expected.begin(), expected.end(), info)) {
+            if (CmdReadInfoBlock(info) != 1 ||
+                !std::equal(expected.begin(), expected.end(), info)) {
                 ++failures;
             }
         }
