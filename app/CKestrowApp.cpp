@@ -138,11 +138,10 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
 }
 
 long CKestrowApp::OnInstanceRequest(uint32_t message, uint32_t wParam) {
-    ReportLine("received message=" + Hex(message) + " wparam=" + Hex(wParam));
-    if (mainWindow_ == nullptr || mainWindow_->WindowUserData() != kMainWindowTag) {
-        return 0;
-    }
-    return mainWindow_->SendOwnMessage(message, wParam, 0);
+    const bool tagged = mainWindow_ != nullptr && mainWindow_->WindowUserData() == kMainWindowTag;
+    ReportLine("received message=" + Hex(message) + " wparam=" + Hex(wParam) +
+               " window=" + (tagged ? "1" : "0"));
+    return tagged ? mainWindow_->SendOwnMessage(message, wParam, 0) : 0;
 }
 
 void CKestrowApp::OpenAboutBox() {
