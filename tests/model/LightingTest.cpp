@@ -214,6 +214,16 @@ TEST_F(LightingTest, OneKeyColourStaysInsideItsBank) {
     EXPECT_TRUE(Requests().empty());
 }
 
+TEST(SliderLevelsTest, SpeedIsStoredReversedAndClamped) {
+    EXPECT_EQ(SpeedValueFromSlider(0), 5);
+    EXPECT_EQ(SpeedValueFromSlider(4), 1);
+    EXPECT_EQ(SpeedValueFromSlider(9), 0);
+    EXPECT_EQ(SliderFromSpeedValue(2), 3);
+    EXPECT_EQ(SliderFromSpeedValue(200), 0);
+    EXPECT_TRUE(IsFirstDirection(0xFF));
+    EXPECT_FALSE(IsFirstDirection(1));
+}
+
 TEST(PresetColoursTest, AreTheEightPanelColours) {
     EXPECT_EQ(PackColour(kPresetColours[0].red, kPresetColours[0].green, kPresetColours[0].blue),
               PackColour(235, 99, 30));
