@@ -19,6 +19,9 @@ constexpr std::array<KeyboardModel, 2> kModels{{
     {0x320F, 0x5000, kKeySlotCountLarge, kKeyTableLengthLarge},
 }};
 
+// The object whose threads run: they own ConfigDevice(), so only one may.
+std::atomic<DeviceThreads*> gRunning{nullptr};
+
 constexpr unsigned kPresentPollMs = 100;
 constexpr unsigned kAbsentScanMs = 1000;
 constexpr unsigned kListenerScanMs = 1000;
@@ -80,9 +83,10 @@ DeviceThreads::~DeviceThreads() {
     Stop();
 }
 
-void DeviceThreads::Start() {
-    if (presence_.joinable() || listener_.joinable()) {
-        return;
+bool DeviceThreads::Start() {
+    DeviceThreads* none = nullptr;
+    if (!gRunning.compare_exchange_strong(none, this)) {
+        return false;
     }
     stopping_.store(false);
     if (!listenerDevice_) {
@@ -90,6 +94,7 @@ void DeviceThreads::Start() {
     }
     listener_ = std::thread([this] { EventListenerThread(); });
     presence_ = std::thread([this] { PresenceThread(); });
+    return true;
 }
 
 void DeviceThreads::Stop() {
@@ -115,6 +120,7 @@ void DeviceThreads::Stop() {
         presence_.join();
     }
     ReapIconThreads(true);
+    gRunning.store(nullptr);
 }
 
 bool DeviceThreads::Pause(unsigned ms) {

@@ -54,8 +54,9 @@ public:
     DeviceThreads(const DeviceThreads&) = delete;
     DeviceThreads& operator=(const DeviceThreads&) = delete;
 
-    // Starts EventListenerThread, then PresenceThread.
-    void Start();
+    // Starts EventListenerThread, then PresenceThread. False when the threads of this or of
+    // another object already run.
+    bool Start();
     // Ends both threads and any icon thread, cutting short their waits and reads, and closes
     // ConfigDevice(). Returns once they have ended. The link must not wait for the calling
     // thread while this runs (a send to the UI thread must be answered or dropped).

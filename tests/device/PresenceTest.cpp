@@ -287,16 +287,23 @@ TEST_F(PresenceTest, StopEndsEverythingAndClosesTheKeyboard) {
     EXPECT_TRUE(WaitForEvent(kPostedOpen));
 }
 
-TEST_F(PresenceTest, StopWhileAbsentAndWhenNeverStarted) {
-    DeviceThreads idle{link, sink};
-    idle.Stop();
+TEST_F(PresenceTest, OnlyOneSetOfThreadsRunsAndStopWorksInAnyState) {
+    DeviceThreads other{link, sink};
+    other.Stop(); // never started
     auto keyboard = NewKeyboard();
     keyboard->Unplug();
     Install({keyboard});
-    threads.Start();
+    ASSERT_TRUE(threads.Start());
+    EXPECT_FALSE(threads.Start());
+    EXPECT_FALSE(other.Start()); // the process has one configuration device
+    other.Stop();                // leaves the running threads alone
     ASSERT_TRUE(WaitUntil([] { return DeviceState().OpenNotified.load() == 1; }));
-    threads.Stop();
     EXPECT_TRUE(link.Events().empty());
+    keyboard->Replug();
+    EXPECT_TRUE(WaitForEvent(kTrayPresent));
+    threads.Stop();
+    EXPECT_TRUE(other.Start());
+    other.Stop();
 }
 
 TEST_F(PresenceTest, StopCutsShortTheArrivalReadsOfASilentKeyboard) {
