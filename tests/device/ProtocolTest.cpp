@@ -347,8 +347,8 @@ TEST_F(ProtocolTest, KeyColoursGoToTheBankOfTheCurrentProfile) {
     EXPECT_EQ(log[0].bytes[4], 54);
     const auto bank = keyboard->KeyColourBank(1);
     EXPECT_TRUE(std::equal(colours.begin(), colours.end(), bank.begin() + 54));
-    EXPECT_TRUE(std::all_of(keyboard->KeyColourBank(0).begin(), keyboard->KeyColourBank(0).end(),
-                            [](uint8_t b) { return b == 0; }));
+    const auto other = keyboard->KeyColourBank(0);
+    EXPECT_TRUE(std::all_of(other.begin(), other.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(ProtocolTest, LightReadsCopyTheWholePayload) {
