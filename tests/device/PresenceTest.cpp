@@ -320,3 +320,41 @@ TEST_F(PresenceTest, StopCutsShortTheArrivalReadsOfASilentKeyboard) {
     EXPECT_TRUE(sink.Shown().empty());
     keyboard->DropNextReplies(0);
 }
+
+TEST_F(PresenceTest, ConnectingWithoutThreadsActsAsAnArrival) {
+    auto small = NewKeyboard(kSimModel5004);
+    auto large = NewKeyboard(kSimModel5000);
+    auto info = large->InfoBlock();
+    info[11] = 3;
+    large->SetInfoBlock(info);
+    Install({small, large});
+    std::vector<KeyboardInterface> found;
+    ASSERT_TRUE(FindKeyboards(found));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].Path, small->ConfigurationPath());
+    EXPECT_EQ(found[1].Path, large->ConfigurationPath());
+    EXPECT_EQ(found[1].Model->KeyTableLength, 512u);
+    EXPECT_EQ(small->OpenHandleCount(SimInterface::Configuration), 0);
+
+    ASSERT_EQ(ConnectKeyboard(large->ConfigurationPath()), 1);
+    EXPECT_EQ(DeviceState().DeviceOpen.load(), 1);
+    EXPECT_EQ(DeviceState().KeyTableLength.load(), 512u);
+    EXPECT_EQ(DeviceState().MacroCapacity.load(), 3u * 128);
+    KeyTableBytes table{};
+    DeviceState().GetDefaultKeyTable(table);
+    const auto factory = large->FactoryKeyTable();
+    EXPECT_TRUE(std::equal(factory.begin(), factory.end(), table.begin()));
+
+    // Not while the threads own the device.
+    ASSERT_TRUE(threads.Start());
+    EXPECT_EQ(ConnectKeyboard(), 0);
+    threads.Stop();
+
+    EXPECT_EQ(ConnectKeyboard(), 1);
+    EXPECT_EQ(ConfigDevice().DevicePath(), small->ConfigurationPath());
+    EXPECT_EQ(ConnectKeyboard(small->KeyboardPath()), 0); // no configuration interface
+    EXPECT_EQ(DeviceState().DeviceOpen.load(), 0);
+    small->Unplug();
+    large->Unplug();
+    EXPECT_EQ(ConnectKeyboard(), 0);
+}

@@ -430,3 +430,30 @@ TEST_F(ProtocolTest, UnpluggedKeyboardFailsTheWrite) {
     uint8_t info[44];
     EXPECT_EQ(CmdReadInfoBlock(info), -1);
 }
+
+TEST_F(ProtocolTest, TraceSeesEveryReportMovedInOrder) {
+    struct Recorder : ReportTrace {
+        std::vector<SimFrame> frames;
+        void OnReport(bool toKeyboard, const uint8_t* report, size_t length) override {
+            SimFrame frame;
+            frame.direction =
+                toKeyboard ? SimFrameDirection::ToKeyboard : SimFrameDirection::FromKeyboard;
+            std::copy_n(report, std::min<size_t>(length, 64), frame.bytes.begin());
+            frames.push_back(frame);
+        }
+    } recorder;
+    SetReportTrace(&recorder);
+    keyboard->DropNextReplies(1);
+    uint8_t info[44];
+    EXPECT_EQ(CmdReadInfoBlock(info), 1);
+    EXPECT_EQ(CmdEnterBootMode(), 1);
+    SetReportTrace(nullptr);
+    EXPECT_EQ(CmdTest(), -1); // in boot mode the keyboard has gone; nothing more is traced
+    const auto log = keyboard->FrameLog();
+    ASSERT_EQ(recorder.frames.size(), 4u); // request, its repetition, the reply, boot request
+    ASSERT_EQ(log.size(), recorder.frames.size());
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(recorder.frames[i].direction, log[i].direction) << i;
+        EXPECT_EQ(recorder.frames[i].bytes, log[i].bytes) << i;
+    }
+}
