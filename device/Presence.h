@@ -76,9 +76,11 @@ public:
     // Starts EventListenerThread, then PresenceThread. False when the threads of this or of
     // another object already run.
     bool Start();
-    // Ends both threads and any icon thread, cutting short their waits and reads, and closes
-    // ConfigDevice(). Returns once they have ended. The link must not wait for the calling
-    // thread while this runs (a send to the UI thread must be answered or dropped).
+    // Ends both threads and any icon thread, cutting short their waits, reads and commands, and
+    // closes ConfigDevice(). Returns once they have ended. The presence thread may be waiting in
+    // a SendOwnMessage or a MessageSink call for the user-interface thread: when that thread
+    // calls Stop, the link and the sink must first stop waiting for it (answer at once once the
+    // window is closing), or Stop waits for ever.
     void Stop();
 
     // The presence state changed (1 arrival, 0 removal); reports it when it differs from
