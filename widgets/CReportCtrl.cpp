@@ -102,7 +102,12 @@ CReportCtrl::CReportCtrl(QWidget* parent, int id) : QTreeWidget(parent) {
     });
 }
 
-CReportCtrl::~CReportCtrl() = default;
+CReportCtrl::~CReportCtrl() {
+    // The box goes with the viewport later; its focus loss must not reach a half-gone list.
+    if (editor_) {
+        editor_->removeEventFilter(this);
+    }
+}
 
 QTreeWidgetItem* CReportCtrl::Row(int row) const {
     if (row < 0 || row >= topLevelItemCount()) {
