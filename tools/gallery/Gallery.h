@@ -5,7 +5,8 @@
 //
 //     KESTROW_GALLERY_PAGE(png_button, RenderPngButtons);
 //
-// where RenderPngButtons(GalleryContext&) saves its pictures through the context.
+// in a file tools/gallery/<Something>Gallery.cpp (the build picks up every such file), where
+// RenderPngButtons(GalleryContext&) saves its pictures through the context.
 
 #include <QImage>
 #include <QPixmap>
