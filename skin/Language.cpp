@@ -112,7 +112,8 @@ std::string Render(const Conversion& c, long long number) {
     if (!c.wide) {
         // As printf would see the number passed as an int (or short, or char).
         if (c.narrow == 2) {
-            value = isSigned ? static_cast<signed char>(number) : static_cast<unsigned char>(number);
+            value =
+                isSigned ? static_cast<signed char>(number) : static_cast<unsigned char>(number);
         } else if (c.narrow == 1) {
             value = isSigned ? static_cast<short>(number) : static_cast<unsigned short>(number);
         } else {
@@ -131,8 +132,8 @@ std::string Render(const Conversion& c, long long number) {
     if (isSigned) {
         written = std::snprintf(buffer, sizeof buffer, format.c_str(), value);
     } else {
-        written =
-            std::snprintf(buffer, sizeof buffer, format.c_str(), static_cast<unsigned long long>(value));
+        written = std::snprintf(buffer, sizeof buffer, format.c_str(),
+                                static_cast<unsigned long long>(value));
     }
 #pragma GCC diagnostic pop
     if (written < 0) {
@@ -183,9 +184,13 @@ uint16_t CurrentLanguageId() {
     return id;
 }
 
-int CurrentLanguageIndex() { return LanguageIndexOf(CurrentLanguageId()); }
+int CurrentLanguageIndex() {
+    return LanguageIndexOf(CurrentLanguageId());
+}
 
-int LanguageNoticeIndex(int index) { return (index < 0 || index > 2) ? 0 : index; }
+int LanguageNoticeIndex(int index) {
+    return (index < 0 || index > 2) ? 0 : index;
+}
 
 std::filesystem::path LanguageFilePath(int index) {
     if (index < 0 || index >= kSupportedLanguageCount) {
@@ -196,9 +201,15 @@ std::filesystem::path LanguageFilePath(int index) {
     return ProgramFolder() / name;
 }
 
-std::string LangText(std::string_view key, int index) { return TextFrom("TEXT", key, index); }
-std::string LightText(std::string_view key, int index) { return TextFrom("LIGHT", key, index); }
-std::string ModeText(std::string_view key, int index) { return TextFrom("MODE", key, index); }
+std::string LangText(std::string_view key, int index) {
+    return TextFrom("TEXT", key, index);
+}
+std::string LightText(std::string_view key, int index) {
+    return TextFrom("LIGHT", key, index);
+}
+std::string ModeText(std::string_view key, int index) {
+    return TextFrom("MODE", key, index);
+}
 
 std::string FormatLangText(std::string_view pattern, long long number) {
     std::string out;
@@ -218,6 +229,95 @@ std::string FormatLangText(std::string_view pattern, long long number) {
             out += Render(conversion, number);
             filled = true;
             i = conversion.end - 1;
+            continue;
+        }
+        out += '%';
+    }
+    return out;
+}
+
+namespace {
+
+// Length in characters of UTF-8 text, and the byte count of its first `chars` characters.
+size_t Utf8Chars(std::string_view s) {
+    size_t n = 0;
+    for (unsigned char c : s) {
+        n += (c & 0xC0) != 0x80;
+    }
+    return n;
+}
+
+size_t Utf8Prefix(std::string_view s, size_t chars) {
+    size_t i = 0;
+    for (size_t seen = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && seen++ == chars) {
+            break;
+        }
+    }
+    return i;
+}
+
+// Reads "[-][width][.precision][l|h]s" or "S" after a '%'; end is the index after it.
+bool ReadTextConversion(std::string_view p, size_t i, bool& left, int& width, int& precision,
+                        size_t& end) {
+    left = false;
+    width = -1;
+    precision = -1;
+    while (i < p.size() && p[i] == '-') {
+        left = true;
+        ++i;
+    }
+    ReadNumber(p, i, width);
+    if (i < p.size() && p[i] == '.') {
+        ++i;
+        precision = 0;
+        ReadNumber(p, i, precision);
+    }
+    if (i < p.size() && (p[i] == 'l' || p[i] == 'h')) {
+        ++i;
+        if (i >= p.size() || p[i] != 's') {
+            return false;
+        }
+    }
+    if (i >= p.size() || (p[i] != 's' && p[i] != 'S')) {
+        return false;
+    }
+    end = i + 1;
+    return true;
+}
+
+} // namespace
+
+std::string FormatLangText(std::string_view pattern, std::string_view text) {
+    std::string out;
+    bool filled = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%') {
+            out += pattern[i];
+            continue;
+        }
+        if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        bool left = false;
+        int width = -1;
+        int precision = -1;
+        size_t end = 0;
+        if (!filled && ReadTextConversion(pattern, i + 1, left, width, precision, end)) {
+            std::string_view shown = text;
+            if (precision >= 0) {
+                shown = shown.substr(0, Utf8Prefix(shown, static_cast<size_t>(precision)));
+            }
+            const size_t chars = Utf8Chars(shown);
+            const std::string pad(width > 0 && static_cast<size_t>(width) > chars
+                                      ? static_cast<size_t>(width) - chars
+                                      : 0,
+                                  ' ');
+            out += left ? std::string(shown) + pad : pad + std::string(shown);
+            filled = true;
+            i = end - 1;
             continue;
         }
         out += '%';

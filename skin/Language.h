@@ -64,3 +64,8 @@ std::string ModeText(std::string_view key, int index);
 // "%" sequence, and every conversion after the first, stays as written. Language files are
 // outside data, so this never hands them to printf.
 std::string FormatLangText(std::string_view pattern, long long number);
+
+// Fills the first "%s" of a language text (also "%ls", "%hs" and "%S", with an optional "-" flag,
+// width and precision counted in characters) with text, for the texts that name a file. "%%"
+// gives "%"; every other "%" sequence stays as written.
+std::string FormatLangText(std::string_view pattern, std::string_view text);

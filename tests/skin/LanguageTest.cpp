@@ -1,6 +1,7 @@
+#include "skin/Language.h"
+
 #include "platform/SettingsHive.h"
 #include "platform/UserFolders.h"
-#include "skin/Language.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -51,15 +52,16 @@ TEST(Language, SystemDefaultFromTheLocaleVariables) {
         {std::nullopt, std::nullopt, "pt", 0},
         {std::nullopt, std::nullopt, "C", 0},
         {std::nullopt, std::nullopt, std::nullopt, 0},
-        {"en_US.UTF-8", "pt_BR", "pt_PT", 0x0409},  // LC_ALL first
-        {std::nullopt, "pt_PT", "en_US", 0x0816},   // then LC_MESSAGES
-        {"", "", "pt_BR", 0x0416},                  // empty counts as not set
-        {"C.UTF-8", std::nullopt, "en_US", 0},      // a set variable decides, known or not
+        {"en_US.UTF-8", "pt_BR", "pt_PT", 0x0409}, // LC_ALL first
+        {std::nullopt, "pt_PT", "en_US", 0x0816},  // then LC_MESSAGES
+        {"", "", "pt_BR", 0x0416},                 // empty counts as not set
+        {"C.UTF-8", std::nullopt, "en_US", 0},     // a set variable decides, known or not
     };
     for (const Case& c : cases) {
         const Locale locale(c.all, c.messages, c.lang);
         EXPECT_EQ(SystemDefaultLanguageId(), c.expected)
-            << c.all.value_or("-") << " " << c.messages.value_or("-") << " " << c.lang.value_or("-");
+            << c.all.value_or("-") << " " << c.messages.value_or("-") << " "
+            << c.lang.value_or("-");
     }
 }
 
@@ -70,8 +72,7 @@ TEST_F(LanguageChoice, FirstRunStoresTheSystemsSupportedLanguage) {
     };
     const Case cases[] = {
         {"pt_PT.UTF-8", 0x0416}, // Portugal is taken as Brazil
-        {"pt_BR.UTF-8", 0x0416},
-        {"en_AU.UTF-8", 0x0409},
+        {"pt_BR.UTF-8", 0x0416}, {"en_AU.UTF-8", 0x0409},
         {"de_DE.UTF-8", 0x0416}, // anything unsupported
         {"C", 0x0416},
     };
@@ -142,11 +143,13 @@ TEST(Language, TextsComeFromTheirSectionAndMissingOnesShowError) {
     dir.write("Lang0416.ini", "[TEXT]\n"
                               "MENU_11=Mostrar\n"
                               "EMPTY=\n"
-                              "LONG=" + std::string(400, 'x') + "\n"
-                              "[LIGHT]\n"
-                              "LIGHT_SPEED=Velocidade\n"
-                              "[MODE]\n"
-                              "3=Respira\xC3\xA7\xC3\xA3o\n");
+                              "LONG=" +
+                                  std::string(400, 'x') +
+                                  "\n"
+                                  "[LIGHT]\n"
+                                  "LIGHT_SPEED=Velocidade\n"
+                                  "[MODE]\n"
+                                  "3=Respira\xC3\xA7\xC3\xA3o\n");
     dir.write("Lang0409.ini", "[text]\nmenu_11=Show\n");
     EXPECT_EQ(LangText("MENU_11", 0), "Mostrar");
     EXPECT_EQ(LangText("menu_11", 2), "Show");
@@ -195,4 +198,29 @@ TEST(Language, FormatFillsTheFirstNumberConversionOnly) {
         EXPECT_EQ(FormatLangText(c.pattern, c.number), c.expected) << c.pattern;
     }
     EXPECT_EQ(FormatLangText("%999999d", 1).size(), 256u); // widths are capped
+}
+
+TEST(FormatLangText, FillsTheFirstTextConversionWithAFileName) {
+    struct Case {
+        const char* pattern;
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"%s is not a valid profile file.", "/home/a/x.fwc",
+         "/home/a/x.fwc is not a valid profile file."},
+        {"%ls and %s", "a", "a and %s"}, // only the first is filled
+        {"%S", "b", "b"},
+        {"[%5s]", "ab", "[   ab]"},
+        {"[%-4s]", "ab", "[ab  ]"},
+        {"[%.2s]", "çãoX", "[çã]"},   // precision counts characters, never cuts one in half
+        {"%d of %s", "f", "%d of f"}, // a number conversion stays as written
+        {"100%% %s", "sure", "100% sure"},
+        {"%hd", "x", "%hd"},
+        {"%s", "%d %s %n", "%d %s %n"}, // the argument is never read as a format
+        {"ends with %", "x", "ends with %"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatLangText(c.pattern, std::string_view(c.text)), c.expected) << c.pattern;
+    }
 }
