@@ -47,8 +47,8 @@ struct FakeChannel {
 
 class FakeHidInterface : public HidInterface {
 public:
-    FakeHidInterface(const FakeInterfaceSpec& spec, std::shared_ptr<FakeChannel> channel)
-        : spec_(spec), channel_(std::move(channel)) {
+    FakeHidInterface(const FakeInterfaceSpec& entry, std::shared_ptr<FakeChannel> channel)
+        : spec_(entry), channel_(std::move(channel)) {
         std::lock_guard lock(channel_->mutex);
         ++channel_->open;
         ++channel_->opened;
@@ -149,33 +149,33 @@ public:
         if (listingFails) {
             return false;
         }
-        for (const auto& spec : interfaces) {
-            paths.push_back(spec.path);
+        for (const auto& entry : interfaces) {
+            paths.push_back(entry.path);
         }
         return true;
     }
 
     std::unique_ptr<HidInterface> Open(const std::string& path, const HidOpenFlags& flags,
                                        HidOpenError& error) override {
-        for (const auto& spec : interfaces) {
-            if (spec.path != path) {
+        for (const auto& entry : interfaces) {
+            if (entry.path != path) {
                 continue;
             }
-            error = spec.openError;
+            error = entry.openError;
             if (error != HidOpenError::None) {
                 return nullptr;
             }
             Channel(path).lastFlags = flags;
             std::lock_guard lock(mutex_);
-            return std::make_unique<FakeHidInterface>(spec, channels_[path]);
+            return std::make_unique<FakeHidInterface>(entry, channels_[path]);
         }
         error = HidOpenError::NotFound;
         return nullptr;
     }
 
     bool PathExists(const std::string& path) override {
-        for (const auto& spec : interfaces) {
-            if (spec.path == path) {
+        for (const auto& entry : interfaces) {
+            if (entry.path == path) {
                 return true;
             }
         }
