@@ -108,8 +108,11 @@ std::string DescribeRecordForListing(const ProfileStore& store, int profile, int
         break;
     case AssignmentType::kMacro:
         text += " " + std::to_string(r.value) +
-                (target.empty() ? " (no such macro)" : " '" + target + "'") + " x" +
-                std::to_string(r.param);
+                (target.empty() ? " (no such macro)" : " '" + target + "'");
+        // Records read from the keyboard carry no repeat count of their own.
+        if (r.param != 0) {
+            text += " x" + std::to_string(r.param);
+        }
         break;
     case AssignmentType::kDefault:
     case AssignmentType::kDisabled:
