@@ -3,6 +3,7 @@
 #include "KestrowctlRun.h"
 #include "model/MacroRecord.h"
 #include "model/ProfileFile.h"
+#include "model/ProfileStore.h"
 #include "platform/hid/SimulatedKeyboardState.h"
 #include "support/TempDir.h"
 
@@ -87,6 +88,12 @@ TEST_F(KestrowctlTest, BackupThenRestoreLeavesTheKeyboardAsItWas) {
     EXPECT_NE(run.out.find("1: macro 1 'Hello'\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("1 'Hello', played 2 times, 2 steps"), std::string::npos) << run.out;
 
+    run = RunKestrowctl({"--json", "dump", backup.string()}, home.path());
+    EXPECT_NE(run.out.find("{\"record\":44,\"key\":\"Z\",\"type\":2,\"kind\":\"key\",\"value\":48"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\"name\":\"Hello\",\"repeat\":2"), std::string::npos) << run.out;
+
     run = Ctl({"--trace", "restore", backup.string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<Request> requests = Requests(run.err);
@@ -116,6 +123,29 @@ TEST_F(KestrowctlTest, RestoreOfADamagedFileChangesNothing) {
     const CtlRun missing = Ctl({"restore", (home / "none.fwc").string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("no such file"), std::string::npos) << missing.err;
+}
+
+TEST_F(KestrowctlTest, RestoreThatTheKeyboardCannotHoldFails) {
+    const SimKeyboardMemory before = Configured();
+    // One macro of 4000 steps needs 16022 bytes even without its name; the keyboard has 4096.
+    ProfileStore store;
+    store.block = MakeDefaultBlock(0);
+    store.macros.resize(1);
+    store.macros[0].id = 1;
+    store.macros[0].stepCount = kMaxMacroSteps;
+    for (MacroAction& step : store.macros[0].steps) {
+        step = {10, 0x1E, MacroAction::kPress};
+    }
+    const std::filesystem::path big = home.write("big.fwc", BuildProfileFileImage(store));
+    ASSERT_EQ(RunKestrowctl({"check", big.string()}, home.path()).exitCode, 0);
+
+    const CtlRun run = Ctl({"--trace", "restore", big.string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("The macros do not fit into the keyboard's memory."), std::string::npos)
+        << run.err;
+    const std::vector<Request> requests = Requests(run.err);
+    EXPECT_EQ(CountCommand(requests, 8) + CountCommand(requests, 10), 0);
+    EXPECT_EQ(Memory(), before);
 }
 
 TEST_F(KestrowctlTest, CheckTellsValidFromInvalidFilesWithoutAKeyboard) {

@@ -21,9 +21,10 @@ std::string TerminalSink::Text(std::string_view textKey, std::optional<long long
 }
 
 void TerminalSink::Line(const std::string& text) {
+    // One write per line, so that trace lines from another thread never split it.
+    const std::string line = text + "\n";
     std::lock_guard lock(lock_);
-    std::fputs(text.c_str(), out_);
-    std::fputc('\n', out_);
+    std::fputs(line.c_str(), out_);
     std::fflush(out_);
 }
 
