@@ -287,6 +287,11 @@ TEST_F(KestrowctlTest, TraceShowsEveryFrameInOrder) {
     size_t lines = static_cast<size_t>(std::count(run.err.begin(), run.err.end(), '\n'));
     EXPECT_EQ(lines, frames.size());
     EXPECT_NE(run.out.find("Macro capacity:  4096 bytes"), std::string::npos) << run.out;
+    // The effect list in slot order with the names of the language file; 19 is not offered.
+    const size_t wave = run.out.find("    1  Wave\n");
+    const size_t user = run.out.find("   20  User colours\n");
+    EXPECT_TRUE(wave != std::string::npos && user != std::string::npos && wave < user) << run.out;
+    EXPECT_EQ(run.out.find("Effect 19"), std::string::npos);
 }
 
 TEST_F(KestrowctlTest, ExitCodes) {

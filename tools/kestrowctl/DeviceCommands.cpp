@@ -3,6 +3,7 @@
 #include "device/Presence.h"
 #include "device/Protocol.h"
 #include "model/KeyboardTransfer.h"
+#include "model/Lighting.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
 #include "skin/Language.h"
@@ -112,12 +113,9 @@ int RunInfo(const CtlOptions& options, TerminalSink& sink) {
     const HiddAttributes& attributes = device.Attributes();
     const DeviceStateRecord& state = DeviceState();
     const int language = CurrentLanguageIndex();
-    // The effect list: every non-zero slot of bytes 12..43, in slot order.
     std::vector<int> effects;
-    for (size_t i = 12; i < kInfoBlockLength; ++i) {
-        if (info[i] != 0) {
-            effects.push_back(info[i]);
-        }
+    for (const auto& [position, code] : BuildEffectTable(info).entries) {
+        effects.push_back(code);
     }
     const std::string ids = Ids(attributes.VendorID, attributes.ProductID);
     if (options.json) {
