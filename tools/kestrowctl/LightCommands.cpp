@@ -149,6 +149,11 @@ int RunLight(const CtlOptions& options, TerminalSink& sink) {
     }
     for (const LightChange& change : options.lightChanges) {
         ApplyChange(change);
+        if (change.field == LightChange::Field::Defaults &&
+            Lighting().effects.UserColoursAvailable()) {
+            // The window also resets the profile's user colour file and uploads it.
+            sink.Note("the per-key colours of the user colour modes were left as they are");
+        }
     }
     return kExitOk;
 }
