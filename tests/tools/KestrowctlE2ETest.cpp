@@ -180,6 +180,10 @@ TEST_F(KestrowctlTest, CheckTellsValidFromInvalidFilesWithoutAKeyboard) {
     const CtlRun json =
         RunKestrowctl({"--json", "check", (home / "flag2.fwc").string()}, home.path());
     EXPECT_NE(json.out.find("\"valid\":false"), std::string::npos) << json.out;
+    // A verdict that cannot be written is no success.
+    EXPECT_EQ(
+        RunKestrowctl({"check", (home / "plain.fwc").string()}, home.path(), "/dev/full").exitCode,
+        1);
     // Passes the check, yet the macro its header promises is not there: dump refuses it.
     const CtlRun dump = RunKestrowctl({"dump", (home / "short.fwc").string()}, home.path());
     EXPECT_EQ(dump.exitCode, 1);

@@ -7,7 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home) {
+CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
+                     const std::string& stdoutFile) {
     CtlRun run;
     int outPipe[2];
     int errPipe[2];
@@ -27,7 +28,7 @@ CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem
     if (pid == 0) {
         const int devNull = open("/dev/null", O_RDONLY);
         dup2(devNull, 0);
-        dup2(outPipe[1], 1);
+        dup2(stdoutFile.empty() ? outPipe[1] : open(stdoutFile.c_str(), O_WRONLY), 1);
         dup2(errPipe[1], 2);
         close(outPipe[0]);
         close(errPipe[0]);

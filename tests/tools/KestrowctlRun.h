@@ -13,7 +13,9 @@ struct CtlRun {
 };
 
 // XDG folders below home, English texts, standard input not a terminal (/dev/null).
-CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home);
+// stdoutFile: where standard output goes instead of the captured pipe (empty: captured).
+CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
+                     const std::string& stdoutFile = {});
 
 // The '>' or '<' lines of a --trace output as 64-byte frames; other lines are skipped.
 struct TracedFrame {

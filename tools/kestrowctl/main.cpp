@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
     }
     TerminalSink sink(options.yes);
     const int code = RunCtlCommand(options, sink);
-    std::fflush(stdout);
+    // A listing that did not reach its file (a full disk, a closed pipe) is no success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        sink.Note("the output could not be written");
+        return code == kExitOk ? kExitFailed : code;
+    }
     return code;
 }
