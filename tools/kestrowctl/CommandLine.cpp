@@ -302,7 +302,7 @@ Commands:
                            the order given, each change in its own session:
       --effect CODE          effect code from the keyboard's effect list
       --brightness 0-5       brightness level
-      --speed 0-5            speed (0 slowest, 5 fastest)
+      --speed 0-5            speed slider position, 0 (left end) to 5 (right end)
       --direction first|second
                              first (left, up, diffuse) or second (right, down, converge)
       --colour RRGGBB        single effect colour (turns multicolour off)
