@@ -2,6 +2,7 @@
 
 #include "device/DeviceState.h"
 #include "device/Protocol.h"
+#include "skin/Language.h"
 
 #include <algorithm>
 
@@ -68,6 +69,10 @@ EffectTable BuildEffectTable(std::span<const uint8_t> infoBlock) {
         }
     }
     return table;
+}
+
+std::string EffectName(uint8_t code) {
+    return ModeText(std::to_string(code), CurrentLanguageIndex());
 }
 
 EffectOptions OptionsOfEffect(uint8_t code) {

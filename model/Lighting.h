@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,21 @@ EffectOptions OptionsOfEffect(uint8_t code);
 // Colours as one integer: red + 256 x green + 65536 x blue.
 constexpr uint32_t PackColour(uint8_t red, uint8_t green, uint8_t blue) {
     return red | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue) << 16;
+}
+
+// The effect's name: section MODE of the language file, key = the code in decimal.
+std::string EffectName(uint8_t code);
+
+// Slider positions and stored values, both 0..5: brightness is stored as shown, speed reversed.
+constexpr uint8_t SpeedValueFromSlider(int position) {
+    return static_cast<uint8_t>(5 - (position < 0 ? 0 : position > 5 ? 5 : position));
+}
+constexpr int SliderFromSpeedValue(uint8_t value) {
+    return 5 - (value > 5 ? 5 : value);
+}
+// 0xFF is the first choice of a direction pair; every other value the second.
+constexpr bool IsFirstDirection(uint8_t value) {
+    return value == kDirectionFirst;
 }
 
 struct PresetColour {
