@@ -6,7 +6,6 @@
 #include "model/Lighting.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
-#include "skin/Language.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
 #include "tools/kestrowctl/JsonText.h"
@@ -112,7 +111,6 @@ int RunInfo(const CtlOptions& options, TerminalSink& sink) {
     const CHidDevice& device = ConfigDevice();
     const HiddAttributes& attributes = device.Attributes();
     const DeviceStateRecord& state = DeviceState();
-    const int language = CurrentLanguageIndex();
     std::vector<int> effects;
     for (const auto& [position, code] : BuildEffectTable(info).entries) {
         effects.push_back(code);
@@ -122,7 +120,7 @@ int RunInfo(const CtlOptions& options, TerminalSink& sink) {
         std::string list;
         for (size_t i = 0; i < effects.size(); ++i) {
             list += (i == 0 ? "" : ",") + std::string("{\"code\":") + std::to_string(effects[i]) +
-                    ",\"name\":" + JsonString(ModeText(std::to_string(effects[i]), language)) + "}";
+                    ",\"name\":" + JsonString(EffectName(static_cast<uint8_t>(effects[i]))) + "}";
         }
         std::printf("{\"path\":%s,\"id\":\"%s\",\"keySlots\":%u,\"keyTableLength\":%u,"
                     "\"activeProfile\":%d,\"macroCapacity\":%u,\"effects\":[%s],"
@@ -143,7 +141,7 @@ int RunInfo(const CtlOptions& options, TerminalSink& sink) {
     }
     std::printf("\n");
     for (int code : effects) {
-        std::printf("  %3d  %s\n", code, ModeText(std::to_string(code), language).c_str());
+        std::printf("  %3d  %s\n", code, EffectName(static_cast<uint8_t>(code)).c_str());
     }
     std::printf("Info block:      %s\n", Hex(info, sizeof info).c_str());
     return kExitOk;

@@ -1,7 +1,6 @@
 #include "device/DeviceState.h"
 #include "model/KeyboardTransfer.h"
 #include "model/Lighting.h"
-#include "skin/Language.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
 #include "tools/kestrowctl/JsonText.h"
@@ -32,10 +31,10 @@ std::string RecordHex(const LightRecord& record) {
 void PrintLighting(const CtlOptions& options, int profile) {
     const LightingModel& lighting = Lighting();
     const LightingState& s = lighting.state;
-    const std::string effectName = ModeText(std::to_string(s.effect), CurrentLanguageIndex());
+    const std::string effectName = EffectName(s.effect);
     // The speed as the slider shows it: the record keeps it reversed.
-    const int speed = 5 - s.speed;
-    const char* direction = s.direction == kDirectionFirst ? "first" : "second";
+    const int speed = SliderFromSpeedValue(s.speed);
+    const char* direction = IsFirstDirection(s.direction) ? "first" : "second";
     const LightRecord& record = lighting.records[static_cast<size_t>(profile)];
     if (options.json) {
         std::printf("{\"profile\":%d,\"effect\":%d,\"effectName\":%s,\"brightness\":%d,"
@@ -76,7 +75,7 @@ void ApplyChange(const LightChange& change) {
         }
         break;
     case Field::Speed: {
-        const auto stored = static_cast<uint8_t>(5 - change.value);
+        const uint8_t stored = SpeedValueFromSlider(change.value);
         if (s.speed != stored) {
             s.speed = stored;
             WriteLightByte(LightField::Speed, stored);
