@@ -197,6 +197,14 @@ TEST_F(KestrowctlTest, ProfileSetsAndReadsTheActiveProfile) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "2\n");
     EXPECT_EQ(Memory().infoBlock[10], 2);
+    // Already active: nothing is written.
+    run = Ctl({"--trace", "profile", "2"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(CountCommand(Requests(run.err), 4), 0);
+    run = Ctl({"--trace", "profile", "0"});
+    EXPECT_EQ(CountCommand(Requests(run.err), 4), 1);
+    EXPECT_EQ(Memory().infoBlock[10], 0);
+    ASSERT_EQ(Ctl({"profile", "2"}).exitCode, 0);
     EXPECT_EQ(Ctl({"--json", "profile"}).out, "{\"activeProfile\":2}\n");
     EXPECT_EQ(Ctl({"profile", "3"}).exitCode, 2);
     EXPECT_EQ(Memory().infoBlock[10], 2);

@@ -149,6 +149,10 @@ int RunInfo(const CtlOptions& options, TerminalSink& sink) {
 
 int RunProfile(const CtlOptions& options, TerminalSink& sink) {
     if (options.profileNumber) {
+        // As the window's profile buttons: the profile already active is not sent again.
+        if (ActiveProfile() == *options.profileNumber) {
+            return kExitOk;
+        }
         if (!SetDeviceProfile(*options.profileNumber)) {
             sink.Note("the keyboard did not take profile " +
                       std::to_string(*options.profileNumber));
