@@ -22,15 +22,15 @@ using LightRecord = std::array<uint8_t, kLightRecordSize>;
 // Record bytes the program reads or writes.
 namespace LightField {
 inline constexpr int Effect = 0;
-inline constexpr int Brightness = 1;   // 0..5
-inline constexpr int Speed = 2;        // 0..5, stored as 5 - slider position
-inline constexpr int Direction = 3;    // 0xFF first choice, anything else the second
-inline constexpr int Multicolour = 4;  // nonzero: cycles through colours
-inline constexpr int Colour = 5;       // 5, 6, 7: red, green, blue
-inline constexpr int ReportRate = 15;  // 0..3
-inline constexpr int FourColour = 17;  // 0 red, 1 yellow, 2 green, 3 blue
+inline constexpr int Brightness = 1;  // 0..5
+inline constexpr int Speed = 2;       // 0..5, stored as 5 - slider position
+inline constexpr int Direction = 3;   // 0xFF first choice, anything else the second
+inline constexpr int Multicolour = 4; // nonzero: cycles through colours
+inline constexpr int Colour = 5;      // 5, 6, 7: red, green, blue
+inline constexpr int ReportRate = 15; // 0..3
+inline constexpr int FourColour = 17; // 0 red, 1 yellow, 2 green, 3 blue
 inline constexpr int ReactionMulticolour = 18;
-inline constexpr int TriggerMode = 19; // 0 single key, 1 grid
+inline constexpr int TriggerMode = 19;  // 0 single key, 1 grid
 inline constexpr int SecondColour = 25; // 25..27, multicolour flag 28
 inline constexpr int ThirdColour = 30;  // 30..32, multicolour flag 33
 } // namespace LightField

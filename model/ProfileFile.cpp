@@ -63,8 +63,8 @@ public:
         bytes.resize(size);
         size_t done = 0;
         while (done < size) {
-            const ssize_t n = ::pread(fd_, bytes.data() + done, size - done,
-                                      static_cast<off_t>(done));
+            const ssize_t n =
+                ::pread(fd_, bytes.data() + done, size - done, static_cast<off_t>(done));
             if (n < 0 && errno == EINTR) {
                 continue;
             }

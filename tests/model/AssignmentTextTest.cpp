@@ -1,5 +1,6 @@
-#include "SimKeyboardFixture.h"
 #include "model/AssignmentText.h"
+
+#include "SimKeyboardFixture.h"
 #include "model/KeyRecordAccess.h"
 #include "model/MacroChecks.h"
 
@@ -101,12 +102,12 @@ TEST_F(Assignments, DeletingAUsedMacroAsksFirst) {
 
 TEST_F(Assignments, ApplyingTheDialogsListResolvesEveryMacroReference) {
     buttons.codes = {0x01E, 0x030, GKeyCode(3)};
-    Block().Record(1, 0x01E) = {AssignmentType::kMacro, 2, 5};          // kept
-    Block().Record(1, 0x030) = {AssignmentType::kMacro, 2, 7};          // gone
-    Block().Record(1, 258) = {AssignmentType::kMacro, 2, 8};            // not yet applied
-    Block().Record(0, 0x030) = {AssignmentType::kMacro, 2, 0x10005};    // 16 bits: id 5
-    Block().Record(2, 0x02E) = {AssignmentType::kMacro, 2, 0};          // no id yet
-    Block().Record(0, 0x02E) = {AssignmentType::kMacro, 2, 9};          // gone, not shown
+    Block().Record(1, 0x01E) = {AssignmentType::kMacro, 2, 5};       // kept
+    Block().Record(1, 0x030) = {AssignmentType::kMacro, 2, 7};       // gone
+    Block().Record(1, 258) = {AssignmentType::kMacro, 2, 8};         // not yet applied
+    Block().Record(0, 0x030) = {AssignmentType::kMacro, 2, 0x10005}; // 16 bits: id 5
+    Block().Record(2, 0x02E) = {AssignmentType::kMacro, 2, 0};       // no id yet
+    Block().Record(0, 0x02E) = {AssignmentType::kMacro, 2, 9};       // gone, not shown
     ApplyDialogMacros({Macro(5), Macro(8, 1)}, &buttons);
     EXPECT_EQ(Block().Record(1, 0x01E).value, 5u);
     EXPECT_EQ(Block().Record(1, 0x030), KeyAssignment{});

@@ -1,5 +1,6 @@
-#include "SimKeyboardFixture.h"
 #include "model/Lighting.h"
+
+#include "SimKeyboardFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,8 @@ protected:
         for (size_t i = 1; i + 1 < requests.size(); ++i) {
             const SimFrame& f = requests[i];
             EXPECT_EQ(f.bytes[3], command);
-            writes.push_back({FrameOffset(f), {f.bytes.begin() + 8, f.bytes.begin() + 8 + f.bytes[4]}});
+            writes.push_back(
+                {FrameOffset(f), {f.bytes.begin() + 8, f.bytes.begin() + 8 + f.bytes[4]}});
         }
         return writes;
     }
@@ -131,8 +133,8 @@ TEST_F(LightingTest, ReloadReadsTheEffectsAndTheRecordOfTheCurrentProfile) {
     EXPECT_EQ(Lighting().state.colour[1] & 0xFF, 0x10u);
     const auto info = keyboard->InfoBlock();
     EXPECT_EQ(Lighting().effects.entries.size(),
-              static_cast<size_t>(std::count_if(info.begin() + 12, info.end(),
-                                                [](uint8_t b) { return b != 0; })));
+              static_cast<size_t>(
+                  std::count_if(info.begin() + 12, info.end(), [](uint8_t b) { return b != 0; })));
     EXPECT_TRUE(Lighting().effects.UserColoursAvailable());
     std::vector<uint16_t> offsets;
     for (const SimFrame& f : Requests()) {
@@ -178,8 +180,8 @@ TEST_F(LightingTest, FieldWritesGoToTheCurrentProfilesRecord) {
     const auto writes = Writes();
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].offset, 0);
-    EXPECT_EQ(writes[0].bytes, std::vector<uint8_t>(kDefaultLightRecord.begin(),
-                                                     kDefaultLightRecord.end()));
+    EXPECT_EQ(writes[0].bytes,
+              std::vector<uint8_t>(kDefaultLightRecord.begin(), kDefaultLightRecord.end()));
 }
 
 TEST_F(LightingTest, KeyColoursGoInEightPiecesOfEighteenKeys) {
