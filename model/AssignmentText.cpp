@@ -40,7 +40,8 @@ AssignmentDescription DescribeAssignmentText(KeyCode code, const KeyAssignment& 
     switch (record.type) {
     case AssignmentType::kKey:
         d.tooltip += Text("KEY_PROMPT_SINGLE");
-        d.tooltip += KeyNameFromCode(static_cast<KeyCode>(record.value <= 0xFFFF ? record.value : 0));
+        d.tooltip +=
+            KeyNameFromCode(static_cast<KeyCode>(record.value <= 0xFFFF ? record.value : 0));
         d.tooltip += ")";
         break;
     case AssignmentType::kMacro:
@@ -71,8 +72,10 @@ void DescribeAssignment(KeyButtonSink& buttons, KeyCode code, const KeyAssignmen
 void DescribeAllButtons(KeyButtonSink& buttons) {
     ProfileStore& store = WorkingStore();
     std::lock_guard guard(store.lock);
+    // Asked once: an unreadable keyboard must not be asked again for every button.
+    const int profile = ActiveProfile();
     for (const KeyCode code : buttons.KeyButtonCodes()) {
-        const KeyAssignment* record = CurrentRecord(code);
+        const KeyAssignment* record = RecordOfProfile(profile, code);
         DescribeAssignment(buttons, code, record ? *record : KeyAssignment{});
     }
 }
@@ -81,11 +84,12 @@ bool ResetProfileAssignments(KeyButtonSink& buttons) {
     ProfileStore& store = WorkingStore();
     {
         std::lock_guard guard(store.lock);
-        if (ActiveProfile() < 0 || !store.block) {
+        const int profile = ActiveProfile();
+        if (profile < 0 || !store.block) {
             return false;
         }
         for (const KeyCode code : buttons.KeyButtonCodes()) {
-            if (KeyAssignment* record = CurrentRecord(code)) {
+            if (KeyAssignment* record = RecordOfProfile(profile, code)) {
                 *record = KeyAssignment{};
             }
         }

@@ -4,10 +4,25 @@
 #include "model/ProfileStore.h"
 
 KeyAssignment* CurrentRecord(KeyCode code) {
-    const int profile = ActiveProfile();
+    return RecordOfProfile(ActiveProfile(), code);
+}
+
+KeyAssignment* RecordOfProfile(int profile, KeyCode code) {
     const int index = RecordIndexOfCode(code);
     if (profile < 0 || profile >= kProfileCount || index < 0) {
         return nullptr;
     }
     return WorkingRecord(profile, index);
+}
+
+bool StoreCurrentRecord(KeyCode code, const KeyAssignment& record) {
+    KeyAssignment* target = CurrentRecord(code);
+    if (!target) {
+        return false;
+    }
+    *target = record;
+    if (IsGKeyCode(code) && record.type != AssignmentType::kMacro) {
+        target->param = GKeyParam(GKeyNumber(code));
+    }
+    return true;
 }

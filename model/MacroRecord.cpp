@@ -129,8 +129,7 @@ MacroAction DecodeMacroStep(const uint8_t* step) {
     const uint16_t word = ReadU16(step);
     MacroAction action;
     action.delay = (word & 0x0FFFu) * 10;
-    action.key = SlotActionToKeyCode(
-        {static_cast<uint8_t>((word >> 12) & 7), step[2], step[3]});
+    action.key = SlotActionToKeyCode({static_cast<uint8_t>((word >> 12) & 7), step[2], step[3]});
     action.direction = (word & 0x8000) ? MacroAction::kPress : MacroAction::kRelease;
     return action;
 }
@@ -176,15 +175,16 @@ std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image) {
     if (image.size() < kMacroAreaHeaderSize || ReadU16(image.data()) != kMacroAreaMagic) {
         return macros;
     }
-    const size_t count = std::min<size_t>(ReadU16(image.data() + 4), kMaxMacros);
-    const std::string prefix = LangText("MACRO_NEW_PREFIX", CurrentLanguageIndex());
+    // Only macros whose offset entry the image holds exist; at most a list's worth.
+    const size_t count = std::min<size_t>(
+        {ReadU16(image.data() + 4), kMaxMacros, (image.size() - kMacroAreaHeaderSize) / 2});
+    std::string prefix;
     macros.resize(count);
     for (size_t i = 0; i < count; ++i) {
         MacroRecord& macro = macros[i];
         macro.id = static_cast<uint16_t>(i + 1);
         macro.repeat = 0;
-        const size_t entry = kMacroAreaHeaderSize + 2 * i;
-        const size_t at = entry + 2 <= image.size() ? ReadU16(image.data() + entry) : image.size();
+        const size_t at = ReadU16(image.data() + kMacroAreaHeaderSize + 2 * i);
         size_t nameLength = 0;
         if (at + 4 <= image.size()) {
             const uint8_t* record = image.data() + at;
@@ -210,6 +210,9 @@ std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image) {
             }
         }
         if (nameLength == 0) {
+            if (prefix.empty()) {
+                prefix = LangText("MACRO_NEW_PREFIX", CurrentLanguageIndex());
+            }
             SetMacroName(macro, prefix + std::to_string(i + 1));
         }
     }

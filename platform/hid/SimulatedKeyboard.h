@@ -15,9 +15,9 @@
 //
 // Configuration frames (both directions): byte 0 report id 4, bytes 1-2 checksum (16-bit
 // little-endian sum of bytes 3..63), byte 3 command, byte 4 length (<= 56), bytes 5-6 offset
-// (little-endian), byte 7 status, bytes 8..63 payload. Every accepted request is answered with
-// one frame: id 4, the request's command, length and offset, the status, for reads the data in
-// the first `length` payload bytes (the rest zero), and its own checksum. Status bytes:
+// (little-endian), byte 7 status, bytes 8..63 payload. Every request is answered with one frame
+// (exceptions below): id 4, the request's command, length and offset, the status, for reads the
+// data in the first `length` payload bytes (the rest zero), and its own checksum. Status bytes:
 //   0x00  done
 //   0xFE  frame refused: checksum wrong, unknown command, or length above 56
 //   0xFF  request refused: offset + length beyond the addressed area, or a value the keyboard
@@ -32,7 +32,8 @@
 // the bytes after the records read as 0; writes must stay within the 126 record bytes);
 // key tables (7/8, profile p at p x key table length); macro area (9/10, InfoBlock byte 11 x
 // 128 bytes, stored as written); factory key table (15, read only); key colour banks (16 read,
-// 17 write; profile p at p x 512). Commands 1, 2 and 13 take length 0 and only answer.
+// 17 write; profile p at p x 512). Commands 1, 2 and 13 only answer
+// (whatever their length and offset); 1 opens a session and 2 ends it.
 //
 // Replies go to every configuration handle open at the moment (as hidraw hands a report to every
 // open reader), in order. A read that times out leaves an unread reply queued for the next read;
@@ -103,7 +104,8 @@ inline constexpr unsigned kSimForever = 0xFFFFFFFFu;
 
 class SimulatedKeyboard : public HidBackend {
 public:
-    // Fresh from the factory (FactorySimKeyboardMemory), plugged in, no faults.
+    // Fresh from the factory (FactorySimKeyboardMemory), plugged in, no faults. Ids other than
+    // the two supported pairs give the 0x0C45/0x5004 keyboard.
     explicit SimulatedKeyboard(const SimKeyboardModel& model = kSimModel5004);
     ~SimulatedKeyboard() override;
     SimulatedKeyboard(const SimulatedKeyboard&) = delete;
@@ -127,7 +129,8 @@ public:
 
     // Memory, for tests and tools (copies; setters take effect at once, outside any frame).
     SimKeyboardMemory Memory() const;
-    void SetMemory(const SimKeyboardMemory& memory); // must be of this model; ignored otherwise
+    // False (and nothing changed) for another model's memory or areas of the wrong length.
+    bool SetMemory(const SimKeyboardMemory& memory);
     std::array<uint8_t, kSimInfoBlockSize> InfoBlock() const;
     // All 44 bytes, firmware bytes included; byte 11 resizes the macro area (kept bytes stay,
     // new ones are 0).
