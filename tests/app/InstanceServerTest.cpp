@@ -173,8 +173,8 @@ TEST_F(Server, APeerThatGivesUpWhileTheWindowIsBusyIsNoHarm) {
     ASSERT_TRUE(busy.Listen(Socket()));
     // Both later starts come from elsewhere while this thread is inside the box.
     const auto results = FromOtherProcess([&] {
-        const HandOverResult open = HandOverMessage(Socket(), UM_OPEN, kOpenTag, 100);
-        return std::make_pair(open, HandOverMessage(Socket(), UM_KILL, kKillTag, 5000));
+        const HandOverResult first = HandOverMessage(Socket(), UM_OPEN, kOpenTag, 100);
+        return std::make_pair(first, HandOverMessage(Socket(), UM_KILL, kKillTag, 5000));
     });
     EXPECT_EQ(results.first, HandOverResult::Failed);
     EXPECT_EQ(results.second, HandOverResult::Delivered);
