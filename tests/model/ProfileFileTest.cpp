@@ -193,6 +193,7 @@ TEST_F(ProfileFile, StringsAreReadOnlyFromInsideThePool) {
     setRecord(5, AssignmentType::kKey, 0); // not a string record
     const char16_t pool[4] = {u'a', u'b', u'c', u'd'};
     std::memcpy(bytes.data() + 0x8040, pool, 8);
+    bytes += std::string("\x65\x00\x66\x00", 4); // after the pool: not part of any string
     ASSERT_TRUE(LoadProfileFile(dir.write("pool", bytes)));
     EXPECT_EQ(store.strings.entries[1].text, u"bcd");
     EXPECT_EQ(store.strings.entries[2].text, u"d");
