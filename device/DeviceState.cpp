@@ -1,0 +1,35 @@
+#include "device/DeviceState.h"
+
+#include "device/CHidDevice.h"
+
+void DeviceStateRecord::GetDefaultKeyTable(KeyTableBytes& out) const {
+    std::lock_guard lock(defaultKeyTableLock_);
+    out = defaultKeyTable_;
+}
+
+void DeviceStateRecord::SetDefaultKeyTable(const KeyTableBytes& table) {
+    std::lock_guard lock(defaultKeyTableLock_);
+    defaultKeyTable_ = table;
+}
+
+void DeviceStateRecord::Reset() {
+    DeviceOpen.store(0);
+    KeyTableLength.store(kKeyTableLengthSmall);
+    CurrentProfile.store(0);
+    MacroCapacity.store(0);
+    KeySlotCount.store(kKeySlotCountSmall);
+    KeyboardPresent.store(0);
+    OpenNotified.store(0);
+    CachedProfile.store(-1);
+    SetDefaultKeyTable(KeyTableBytes{});
+}
+
+DeviceStateRecord& DeviceState() {
+    static DeviceStateRecord record;
+    return record;
+}
+
+CHidDevice& ConfigDevice() {
+    static CHidDevice device;
+    return device;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// How code below the windows tells the user something or asks a question. The main window
+// shows message boxes; the command-line tool writes to the terminal; tests record the calls.
+
+#include <optional>
+#include <string_view>
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+
+    // Shows the language text `textKey` (its number conversion filled with `argument` when
+    // given) with an OK button and the application title; returns after the user's OK.
+    virtual void ShowText(std::string_view textKey,
+                          std::optional<long long> argument = std::nullopt) = 0;
+    // Asks a Yes/No question with the language text `textKey`; No is the default answer.
+    // True only when the user chose Yes.
+    virtual bool AskYesNo(std::string_view textKey,
+                          std::optional<long long> argument = std::nullopt) = 0;
+};

@@ -1,0 +1,363 @@
+#include "device/Presence.h"
+
+#include "device/CHidDevice.h"
+#include "device/DeviceState.h"
+#include "device/MainWindowLink.h"
+#include "device/MessageSink.h"
+#include "device/Protocol.h"
+#include "device/WindowMessages.h"
+
+#include <array>
+#include <cctype>
+#include <chrono>
+#include <string>
+
+namespace {
+
+constexpr std::array<KeyboardModel, 2> kModels{{
+    {0x0C45, 0x5004, kKeySlotCountSmall, kKeyTableLengthSmall},
+    {0x320F, 0x5000, kKeySlotCountLarge, kKeyTableLengthLarge},
+}};
+
+constexpr unsigned kPresentPollMs = 100;
+constexpr unsigned kAbsentScanMs = 1000;
+constexpr unsigned kListenerScanMs = 1000;
+
+// The number after the first `marker` (matched ignoring case), read as hex digits the way
+// "%x" reads them; 0 without the marker or digits.
+uint32_t HexAfterMarker(std::string_view path, std::string_view marker) {
+    for (size_t at = 0; at + marker.size() <= path.size(); ++at) {
+        bool match = true;
+        for (size_t i = 0; i < marker.size() && match; ++i) {
+            match = std::tolower(static_cast<unsigned char>(path[at + i])) == marker[i];
+        }
+        if (!match) {
+            continue;
+        }
+        uint32_t value = 0;
+        for (size_t i = at + marker.size(); i < path.size(); ++i) {
+            const int c = std::tolower(static_cast<unsigned char>(path[i]));
+            if (c >= '0' && c <= '9') {
+                value = value * 16 + static_cast<uint32_t>(c - '0');
+            } else if (c >= 'a' && c <= 'f') {
+                value = value * 16 + static_cast<uint32_t>(c - 'a' + 10);
+            } else {
+                break;
+            }
+        }
+        return value;
+    }
+    return 0;
+}
+
+bool IsInterface(const CHidDevice& device, uint16_t usagePage, uint16_t usage) {
+    const HiddAttributes& attributes = device.Attributes();
+    return FindKeyboardModel(attributes.VendorID, attributes.ProductID) != nullptr &&
+           device.Caps().UsagePage == usagePage && device.Caps().Usage == usage;
+}
+
+} // namespace
+
+const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId) {
+    for (const KeyboardModel& model : kModels) {
+        if (model.VendorId == vendorId && model.ProductId == productId) {
+            return &model;
+        }
+    }
+    return nullptr;
+}
+
+bool IsCandidatePath(std::string_view path) {
+    const uint32_t vendor = HexAfterMarker(path, "vid_");
+    const uint32_t product = HexAfterMarker(path, "pid_");
+    return FindKeyboardModel(static_cast<uint16_t>(vendor & 0xFFFF),
+                             static_cast<uint16_t>(product & 0xFFFF)) != nullptr;
+}
+
+DeviceThreads::DeviceThreads(MainWindowLink& link, MessageSink& sink) : link_(link), sink_(sink) {}
+
+DeviceThreads::~DeviceThreads() {
+    Stop();
+}
+
+void DeviceThreads::Start() {
+    if (presence_.joinable() || listener_.joinable()) {
+        return;
+    }
+    stopping_.store(false);
+    if (!listenerDevice_) {
+        listenerDevice_ = std::make_unique<CHidDevice>();
+    }
+    listener_ = std::thread([this] { EventListenerThread(); });
+    presence_ = std::thread([this] { PresenceThread(); });
+}
+
+void DeviceThreads::Stop() {
+    if (!presence_.joinable() && !listener_.joinable()) {
+        ReapIconThreads(true);
+        return;
+    }
+    {
+        // Under the lock no thread is between its stop check and an Open, nor decoding a
+        // report, so closing here ends their reads and waits without pulling anything away.
+        std::lock_guard lock(stopLock_);
+        stopping_.store(true);
+        ConfigDevice().Close();
+        if (listenerDevice_) {
+            listenerDevice_->Close();
+        }
+    }
+    stopSignal_.notify_all();
+    if (listener_.joinable()) {
+        listener_.join();
+    }
+    if (presence_.joinable()) {
+        presence_.join();
+    }
+    ReapIconThreads(true);
+}
+
+bool DeviceThreads::Pause(unsigned ms) {
+    std::unique_lock lock(stopLock_);
+    return !stopSignal_.wait_for(lock, std::chrono::milliseconds(ms),
+                                 [this] { return stopping_.load(); });
+}
+
+bool DeviceThreads::OpenConfigInterface(const std::string& path) {
+    CHidDevice& device = ConfigDevice();
+    std::lock_guard lock(stopLock_);
+    if (Stopping()) {
+        return false;
+    }
+    if (!device.Open(path, true, true, true, false)) {
+        return false;
+    }
+    if (!IsInterface(device, kConfigUsagePage, kConfigUsage)) {
+        device.Close();
+        return false;
+    }
+    // Model values first: a command issued as soon as DeviceOpen shows must use this model's
+    // table length.
+    const HiddAttributes& attributes = device.Attributes();
+    const KeyboardModel* model = FindKeyboardModel(attributes.VendorID, attributes.ProductID);
+    DeviceState().KeySlotCount.store(model->KeySlotCount);
+    DeviceState().KeyTableLength.store(model->KeyTableLength);
+    return true;
+}
+
+void DeviceThreads::PresenceThread() {
+    DeviceStateRecord& state = DeviceState();
+    CHidDevice& device = ConfigDevice();
+    bool firstPass = true;
+    if (state.OpenNotified.load() != 0 && !Pause(10)) {
+        return;
+    }
+
+    // Probe pass: the first configuration interface that opens answers one info block read.
+    if (!device.EnumerateInterfaces()) {
+        return;
+    }
+    while (const std::string* path = device.NextPath()) {
+        if (Stopping()) {
+            break;
+        }
+        if (!IsCandidatePath(*path) || !OpenConfigInterface(*path)) {
+            continue;
+        }
+        state.DeviceOpen.store(1);
+        uint8_t info[kInfoBlockLength];
+        CmdReadInfoBlock(info);
+        device.Close();
+        break;
+    }
+    device.FreePathList();
+    state.DeviceOpen.store(0);
+
+    while (!Stopping()) {
+        if (state.DeviceOpen.load() == 0) {
+            if (!device.EnumerateInterfaces()) {
+                break;
+            }
+            while (const std::string* path = device.NextPath()) {
+                if (Stopping()) {
+                    break;
+                }
+                if (IsCandidatePath(*path) && OpenConfigInterface(*path)) {
+                    state.DeviceOpen.store(1);
+                    OnPresenceChanged(1);
+                    break;
+                }
+            }
+            if (firstPass) {
+                firstPass = false;
+                OnPresenceChanged(state.DeviceOpen.load());
+                if (state.DeviceOpen.load() == 0) {
+                    state.OpenNotified.store(1);
+                }
+            }
+            device.FreePathList();
+        } else if (!device.DevicePathExists()) {
+            state.DeviceOpen.store(0);
+            // The stale handle is of no further use; closing it also ends any transfer that
+            // still waits on it.
+            device.Close();
+            OnPresenceChanged(0);
+        }
+        if (!Pause(state.DeviceOpen.load() != 0 ? kPresentPollMs : kAbsentScanMs)) {
+            break;
+        }
+    }
+    state.DeviceOpen.store(0);
+    device.Close();
+    device.FreePathList();
+}
+
+void DeviceThreads::OnPresenceChanged(int present) {
+    DeviceStateRecord& state = DeviceState();
+    const unsigned now = present != 0 ? 1 : 0;
+    if (now == state.KeyboardPresent.load()) {
+        return;
+    }
+    if (now == 0) {
+        state.CachedProfile.store(-1);
+        link_.SendOwnMessage(UM_DISCONNECTED, 0, 0);
+        link_.HideMainWindow();
+        link_.SetTrayState(kTrayKindPresence, kTrayIconAbsent);
+    } else {
+        KeyTableBytes table{};
+        if (CmdReadDefaultKeyTable(table.data()) == kCmdOk) {
+            state.SetDefaultKeyTable(table);
+        } else if (!Stopping()) {
+            // The old table stays in use; a failure caused by Stop closing the device is none
+            // of the user's business.
+            sink_.ShowText("MAIN_DEFAULT_MATRIX_PROMPT");
+        }
+        uint8_t info[kInfoBlockLength];
+        if (CmdReadInfoBlock(info) == kCmdOk) {
+            state.MacroCapacity.store(static_cast<unsigned>(info[11]) * 128);
+        }
+        link_.SendOwnMessage(UM_PROFILE_RELOAD, UM_PROFILE_RELOAD_TAG, 0);
+        link_.SetTrayState(kTrayKindPresence, kTrayIconPresent);
+    }
+    state.KeyboardPresent.store(now);
+    if (state.OpenNotified.load() == 0) {
+        if (now == 1) {
+            link_.PostOwnMessage(UM_OPEN, UM_OPEN_TAG, 0);
+        }
+        state.OpenNotified.store(1);
+    }
+}
+
+void DeviceThreads::EventListenerThread() {
+    CHidDevice& device = *listenerDevice_;
+    while (!Stopping()) {
+        if (!device.EnumerateInterfaces()) {
+            break;
+        }
+        while (const std::string* path = device.NextPath()) {
+            if (!IsCandidatePath(*path)) {
+                continue;
+            }
+            bool consumer = false;
+            {
+                std::lock_guard lock(stopLock_);
+                if (Stopping()) {
+                    break;
+                }
+                if (!device.Open(*path, true, false, true, false)) {
+                    continue;
+                }
+                consumer = IsInterface(device, kConsumerUsagePage, kConsumerUsage);
+            }
+            if (consumer) {
+                ReadNotices(device);
+            }
+            device.Close();
+            if (consumer) {
+                break;
+            }
+        }
+        device.FreePathList();
+        if (!Pause(kListenerScanMs)) {
+            break;
+        }
+    }
+    device.Close();
+    device.FreePathList();
+}
+
+void DeviceThreads::ReadNotices(CHidDevice& device) {
+    const size_t length = device.InputReportBufferLength();
+    while (true) {
+        size_t got = 0;
+        // The buffer is only touched under the stop lock once the read is over: Stop closes
+        // the device (and frees the buffer) under that lock.
+        if (device.ReadReport(device.InputReportBuffer(), length, &got, kHidNoTimeout) == 0) {
+            return;
+        }
+        std::lock_guard lock(stopLock_);
+        if (Stopping()) {
+            return;
+        }
+        HidDataItem* items = device.InputData();
+        const size_t count = device.InputDataCount();
+        if (count == 0 || !items[0].IsButtonData || items[0].ButtonData.Usages.empty()) {
+            continue;
+        }
+        // A report of another id leaves the item as it was; its old usage is no new notice.
+        items[0].IsDataSet = false;
+        CHidDevice::DecodeInputReport(device.InputReportBuffer(), got, HidReportType::Input, items,
+                                      count, device.PreparsedData());
+        if (items[0].IsDataSet) {
+            DispatchNotice(items[0].ButtonData.Usages[0]);
+        }
+    }
+}
+
+void DeviceThreads::DispatchNotice(uint16_t usage) {
+    switch (usage) {
+    case kNoticeLightingChanged:
+        link_.RequestTimer(kTimerReloadLighting);
+        break;
+    case kNoticeProfileChanged:
+        link_.RequestTimer(kTimerReloadProfile);
+        break;
+    case kNoticeSpecialModeOn:
+        StartIconThread(kTrayKindSpecial, kTrayIconSpecialMode);
+        break;
+    case kNoticeSpecialModeOff:
+        StartIconThread(kTrayKindPresence, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void DeviceThreads::StartIconThread(int kind, int iconId) {
+    ReapIconThreads(false);
+    const uint64_t ticket = iconTickets_.fetch_add(1);
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([this, kind, iconId, ticket, done] {
+        while (iconTurn_.load() != ticket) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!Stopping()) {
+            link_.SetTrayState(kind, iconId);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        iconTurn_.store(ticket + 1);
+        done->store(true);
+    });
+    iconThreads_.push_back({std::move(thread), std::move(done)});
+}
+
+void DeviceThreads::ReapIconThreads(bool all) {
+    for (auto it = iconThreads_.begin(); it != iconThreads_.end();) {
+        if (all || it->done->load()) {
+            it->thread.join();
+            it = iconThreads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}

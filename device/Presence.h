@@ -1,0 +1,105 @@
+#pragma once
+
+// Finding the keyboard and watching it: the presence thread opens the configuration interface
+// in ConfigDevice(), notices removal and arrival and tells the main window; the listener reads
+// the keyboard's own notices on its consumer-control interface. Both reach the main window only
+// through MainWindowLink (and the user through MessageSink).
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+class CHidDevice;
+class MainWindowLink;
+class MessageSink;
+
+struct KeyboardModel {
+    uint16_t VendorId;
+    uint16_t ProductId;
+    unsigned KeySlotCount;
+    unsigned KeyTableLength;
+};
+
+inline constexpr uint16_t kConfigUsagePage = 0xFF1C;
+inline constexpr uint16_t kConfigUsage = 0x92;
+inline constexpr uint16_t kConsumerUsagePage = 0x000C;
+inline constexpr uint16_t kConsumerUsage = 0x0001;
+
+// The keyboard's own notices (first usage of a consumer-control report).
+inline constexpr uint16_t kNoticeLightingChanged = 0x0401;
+inline constexpr uint16_t kNoticeProfileChanged = 0x0402;
+inline constexpr uint16_t kNoticeSpecialModeOff = 0x1810;
+inline constexpr uint16_t kNoticeSpecialModeOn = 0x1811;
+
+// The supported model with these ids, or nullptr.
+const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId);
+// Whether a path's "vid_" and "pid_" markers (any letter case, hex digits after them) name a
+// supported model.
+bool IsCandidatePath(std::string_view path);
+
+// The presence thread and the listener. At most one object runs at a time: the presence thread
+// owns ConfigDevice() and the model values of DeviceState().
+class DeviceThreads {
+public:
+    DeviceThreads(MainWindowLink& link, MessageSink& sink);
+    ~DeviceThreads(); // Stop()
+    DeviceThreads(const DeviceThreads&) = delete;
+    DeviceThreads& operator=(const DeviceThreads&) = delete;
+
+    // Starts EventListenerThread, then PresenceThread.
+    void Start();
+    // Ends both threads and any icon thread, cutting short their waits and reads, and closes
+    // ConfigDevice(). Returns once they have ended. The link must not wait for the calling
+    // thread while this runs (a send to the UI thread must be answered or dropped).
+    void Stop();
+
+    // The presence state changed (1 arrival, 0 removal); reports it when it differs from
+    // KeyboardPresent. Runs on the presence thread.
+    void OnPresenceChanged(int present);
+
+    // Acts on the first usage of a consumer-control report. Runs on the listener thread.
+    void DispatchNotice(uint16_t usage);
+
+private:
+    void PresenceThread();
+    void EventListenerThread();
+    // Reads consumer-control reports until a read fails and dispatches their first usage.
+    void ReadNotices(CHidDevice& device);
+    // Opens a candidate for the presence search; true when it is the configuration interface,
+    // left open in ConfigDevice().
+    bool OpenConfigInterface(const std::string& path);
+    // False when stopping; otherwise sleeps up to `ms` milliseconds.
+    bool Pause(unsigned ms);
+    bool Stopping() const { return stopping_.load(); }
+    void StartIconThread(int kind, int iconId);
+    void ReapIconThreads(bool all);
+
+    MainWindowLink& link_;
+    MessageSink& sink_;
+
+    std::atomic<bool> stopping_{false};
+    // Guards the stop flag against an Open racing with Stop's close: each thread opens only
+    // while holding it and after seeing no stop.
+    std::mutex stopLock_;
+    std::condition_variable stopSignal_;
+
+    std::thread presence_;
+    std::thread listener_;
+    std::unique_ptr<CHidDevice> listenerDevice_;
+
+    // Icon threads take their turns in the order of the notices that started them, so a quick
+    // "on" then "off" never leaves the special-mode icon showing.
+    struct IconThread {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<IconThread> iconThreads_; // listener thread and Stop only
+    std::atomic<uint64_t> iconTickets_{0};
+    std::atomic<uint64_t> iconTurn_{0};
+};

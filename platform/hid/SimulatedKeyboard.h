@@ -1,0 +1,208 @@
+#pragma once
+
+// A HidBackend that is the keyboard: an emulation of its firmware for running the program and
+// kestrowctl without hardware (--simulate) and for every test above the HID backend.
+//
+// Interfaces, listed in this order (N is the instance number, 0 for the first keyboard made in
+// the process):
+//   "simkbd<N>/input0?vid_VVVV&pid_PPPP"  ordinary boot keyboard (page 0x01, usage 0x06): sends
+//                                        nothing, accepts LED output reports
+//   "simkbd<N>/input1?vid_VVVV&pid_PPPP"  consumer control (page 0x0C, usage 0x01): 3-byte input
+//                                        reports, report id 3 then the usage, little-endian
+//   "simkbd<N>/input2?vid_VVVV&pid_PPPP"  configuration (page 0xFF1C, usage 0x92): 64-byte input
+//                                        and output reports with report id 4
+// VVVV and PPPP are the model's ids as four lower-case hex digits.
+//
+// Configuration frames (both directions): byte 0 report id 4, bytes 1-2 checksum (16-bit
+// little-endian sum of bytes 3..63), byte 3 command, byte 4 length (<= 56), bytes 5-6 offset
+// (little-endian), byte 7 status, bytes 8..63 payload. Every accepted request is answered with
+// one frame: id 4, the request's command, length and offset, the status, for reads the data in
+// the first `length` payload bytes (the rest zero), and its own checksum. Status bytes:
+//   0x00  done
+//   0xFE  frame refused: checksum wrong, unknown command, or length above 56
+//   0xFF  request refused: offset + length beyond the addressed area, or a value the keyboard
+//         cannot take (active profile 3 or more); nothing is changed
+// A frame whose byte 0 is not 4 is not meant for this interface: it is logged and ignored
+// (no reply). The boot request (bytes 3 and 4 both 0xEE; it carries no checksum) gets no reply:
+// the keyboard enters boot mode and all three interfaces vanish until it returns.
+//
+// Areas: InfoBlock (commands 3/4, 44 bytes; byte 10 the active profile; bytes 11..43, macro
+// capacity and effect list, belong to the firmware and keep their values when written);
+// lighting (5/6: three 42-byte records at 0, 42, 84; reads may reach up to offset 256, where
+// the bytes after the records read as 0; writes must stay within the 126 record bytes);
+// key tables (7/8, profile p at p x key table length); macro area (9/10, InfoBlock byte 11 x
+// 128 bytes, stored as written); factory key table (15, read only); key colour banks (16 read,
+// 17 write; profile p at p x 512). Commands 1, 2 and 13 take length 0 and only answer.
+//
+// Replies go to every configuration handle open at the moment (as hidraw hands a report to every
+// open reader), in order. A read that times out leaves an unread reply queued for the next read;
+// closing the handle discards its queue. At most 64 replies are kept per handle (oldest dropped).
+//
+// Thread-safe: every member may be called from any thread, also while transfers run. Reads wait
+// until data arrives, the timeout passes, Cancel(), or the keyboard goes away (Unplug, boot
+// mode), which ends them with Gone. Handles stay valid after the SimulatedKeyboard object is
+// destroyed (they then act as unplugged).
+
+#include "platform/hid/HidBackend.h"
+#include "platform/hid/SimulatedKeyboardState.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class SimInterface { Keyboard = 0, Consumer = 1, Configuration = 2 };
+
+enum class SimFrameDirection {
+    ToKeyboard,   // a frame written to the configuration interface
+    FromKeyboard, // a reply the keyboard produced (also one no reader picked up)
+};
+
+struct SimFrame {
+    SimFrameDirection direction = SimFrameDirection::ToKeyboard;
+    std::array<uint8_t, 64> bytes{};
+};
+
+// Consumer-control usages the keyboard sends on its own.
+inline constexpr uint16_t kSimNoticeLightingChanged = 0x0401;
+inline constexpr uint16_t kSimNoticeProfileChanged = 0x0402;
+inline constexpr uint16_t kSimNoticeSpecialModeOff = 0x1810;
+inline constexpr uint16_t kSimNoticeSpecialModeOn = 0x1811;
+inline constexpr uint16_t kSimNoticeReleased = 0x0000;
+
+// Command codes the keyboard understands.
+inline constexpr uint8_t kSimCmdBeginSession = 1;
+inline constexpr uint8_t kSimCmdEndSession = 2;
+inline constexpr uint8_t kSimCmdReadInfoBlock = 3;
+inline constexpr uint8_t kSimCmdWriteInfoBlock = 4;
+inline constexpr uint8_t kSimCmdReadLightData = 5;
+inline constexpr uint8_t kSimCmdWriteLightData = 6;
+inline constexpr uint8_t kSimCmdReadKeyTable = 7;
+inline constexpr uint8_t kSimCmdWriteKeyTable = 8;
+inline constexpr uint8_t kSimCmdReadMacroArea = 9;
+inline constexpr uint8_t kSimCmdWriteMacroArea = 10;
+inline constexpr uint8_t kSimCmdTest = 13;
+inline constexpr uint8_t kSimCmdReadDefaultKeyTable = 15;
+inline constexpr uint8_t kSimCmdReadKeyColours = 16;
+inline constexpr uint8_t kSimCmdWriteKeyColours = 17;
+inline constexpr uint8_t kSimCmdEnterBootMode = 0xEE;
+
+inline constexpr uint8_t kSimStatusOk = 0x00;
+inline constexpr uint8_t kSimStatusBadFrame = 0xFE;
+inline constexpr uint8_t kSimStatusRefused = 0xFF;
+
+// The readable extent of the lighting area (records plus reserved tail that reads as 0).
+inline constexpr size_t kSimLightPageSize = 256;
+
+// Counts for the fault controls meaning "until told otherwise".
+inline constexpr unsigned kSimForever = 0xFFFFFFFFu;
+
+class SimulatedKeyboard : public HidBackend {
+public:
+    // Fresh from the factory (FactorySimKeyboardMemory), plugged in, no faults.
+    explicit SimulatedKeyboard(const SimKeyboardModel& model = kSimModel5004);
+    ~SimulatedKeyboard() override;
+    SimulatedKeyboard(const SimulatedKeyboard&) = delete;
+    SimulatedKeyboard& operator=(const SimulatedKeyboard&) = delete;
+
+    // HidBackend. ListInterfaces gives the three paths while plugged in and not in boot mode,
+    // none otherwise (and never fails). Open gives NotFound then, and for unknown paths.
+    bool ListInterfaces(std::vector<std::string>& paths) override;
+    std::unique_ptr<HidInterface> Open(const std::string& path, const HidOpenFlags& flags,
+                                       HidOpenError& error) override;
+    bool PathExists(const std::string& path) override;
+
+    const SimKeyboardModel& Model() const;
+    std::string InterfacePath(SimInterface which) const;
+    std::string ConfigurationPath() const { return InterfacePath(SimInterface::Configuration); }
+    std::string ConsumerPath() const { return InterfacePath(SimInterface::Consumer); }
+    std::string KeyboardPath() const { return InterfacePath(SimInterface::Keyboard); }
+    static const std::vector<uint8_t>& ReportDescriptorOf(SimInterface which);
+    // Handles of that interface open right now.
+    int OpenHandleCount(SimInterface which) const;
+
+    // Memory, for tests and tools (copies; setters take effect at once, outside any frame).
+    SimKeyboardMemory Memory() const;
+    void SetMemory(const SimKeyboardMemory& memory); // must be of this model; ignored otherwise
+    std::array<uint8_t, kSimInfoBlockSize> InfoBlock() const;
+    // All 44 bytes, firmware bytes included; byte 11 resizes the macro area (kept bytes stay,
+    // new ones are 0).
+    void SetInfoBlock(const std::array<uint8_t, kSimInfoBlockSize>& block);
+    int ActiveProfile() const; // InfoBlock byte 10
+    std::array<uint8_t, kSimLightAreaSize> LightArea() const;
+    std::array<uint8_t, kSimLightRecordSize> LightRecord(int profile) const; // 0..2
+    void SetLightArea(const std::array<uint8_t, kSimLightAreaSize>& area);
+    std::vector<uint8_t> KeyTable(int profile) const; // key table length bytes; empty if p > 2
+    bool SetKeyTable(int profile, const std::vector<uint8_t>& table); // exact length only
+    std::vector<uint8_t> MacroArea() const;                            // capacity bytes
+    size_t MacroCapacity() const;                                      // InfoBlock[11] x 128
+    bool SetMacroArea(const std::vector<uint8_t>& area); // at most the capacity; rest zeroed
+    std::vector<uint8_t> FactoryKeyTable() const;        // key table length bytes
+    std::array<uint8_t, kSimKeyColourBankSize> KeyColourBank(int profile) const;
+    bool SetKeyColourBank(int profile, const std::array<uint8_t, kSimKeyColourBankSize>& bank);
+    // Whether a CmdBeginSession was answered and no CmdEndSession since.
+    bool SessionOpen() const;
+
+    // Every configuration frame in both directions, oldest first.
+    std::vector<SimFrame> FrameLog() const;
+    // Only the frames written to the keyboard / only its replies.
+    std::vector<SimFrame> RequestLog() const;
+    std::vector<SimFrame> ReplyLog() const;
+    void ClearFrameLog();
+
+    // Fault controls. Each takes effect for frames written after the call.
+    void Unplug();  // interfaces vanish; open handles end with Gone; replies queued are lost
+    void Replug();  // interfaces are back (same paths); old handles stay dead
+    bool IsPlugged() const;
+    // The next `count` requests are carried out but their replies never come.
+    void DropNextReplies(unsigned count);
+    // The next `count` replies carry `status`. With 0xFE or 0xFF the request is not carried out
+    // (the keyboard refused it); with any other value it is, and only the status byte differs.
+    void AnswerWithStatus(uint8_t status, unsigned count = 1);
+    // Replies become readable only `ms` after their request was written (0: at once).
+    void DelayReplies(uint32_t ms);
+    // The next `count` writes on any interface fail (HidTransferResult::Failed) and reach
+    // nothing; kSimForever until FailWrites(0).
+    void FailWrites(unsigned count);
+    // Sends one consumer report with this usage to every open consumer handle; the number of
+    // handles it reached (a notice nobody listens to is lost, as on the wire).
+    int PushConsumerNotice(uint16_t usage);
+    // The user switched profile with the keyboard's own keys: InfoBlock byte 10 changes and the
+    // keyboard sends 0x0402. False for a profile outside 0..2.
+    bool ChangeProfileOnKeyboard(int profile);
+    // The user changed a lighting byte on the keyboard: the byte changes and 0x0401 is sent.
+    bool ChangeLightByteOnKeyboard(size_t offset, uint8_t value);
+
+    // Boot mode: entered by the boot request or by this call; the interfaces vanish. The
+    // keyboard comes back by ReturnFromBootMode(), or by itself after the delay set here
+    // (nullopt: never by itself, the default).
+    void EnterBootMode();
+    void ReturnFromBootMode();
+    bool InBootMode() const;
+    void SetBootModeDuration(std::optional<uint32_t> ms);
+    // Boot requests received since construction.
+    unsigned BootRequestCount() const;
+
+    // State file. LoadState replaces the whole memory from the file (same model only: another
+    // model's file gives WrongModel); on failure the memory is unchanged. SaveState writes it.
+    SimStateError LoadState(const std::filesystem::path& file);
+    SimStateError SaveState(const std::filesystem::path& file) const;
+    // Keeps the memory in `file`: loads it when it exists (a missing file is created from the
+    // current memory), then saves after every change. If another process replaced the file in
+    // the meantime, its contents are taken up before the next frame (and the matching notice
+    // sent when the active profile or the lighting changed there). An error leaves nothing
+    // attached.
+    SimStateError AttachStateFile(const std::filesystem::path& file);
+    void DetachStateFile();
+    // The result of the last save after a change (None when none failed since attaching).
+    SimStateError LastSaveError() const;
+
+    struct Core; // shared with the open handles
+
+private:
+    std::shared_ptr<Core> core_;
+};
