@@ -1,0 +1,14 @@
+#pragma once
+
+// Where the working files live: the per-user folder "Halvex  KB01", which also holds the user
+// colour files and "wskb.ini".
+
+#include <filesystem>
+
+// Creates the profile folder when it does not exist and copies the colour template
+// Skins/UserDengColor_3.userd of the program folder, byte for byte, to UserDengColor_0/1/2.userd
+// in it. An existing folder is left alone. False when the folder is not there afterwards.
+bool EnsureProfileFolder();
+
+// EnsureProfileFolder, then the working file of profile n: "$Profile<n>" in the folder.
+std::filesystem::path ProfilePath(int n);
