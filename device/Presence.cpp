@@ -259,6 +259,7 @@ void DeviceThreads::EventListenerThread() {
                 continue;
             }
             bool consumer = false;
+            NoticeReader reader;
             {
                 std::lock_guard lock(stopLock_);
                 if (Stopping()) {
@@ -268,9 +269,16 @@ void DeviceThreads::EventListenerThread() {
                     continue;
                 }
                 consumer = IsInterface(device, kConsumerUsagePage, kConsumerUsage);
+                // Taken under the lock: Stop may close the device (and free these) at any
+                // moment once it is released.
+                reader.buffer = device.InputReportBuffer();
+                reader.length = device.InputReportBufferLength();
+                reader.items = device.InputData();
+                reader.count = device.InputDataCount();
+                reader.preparsed = device.PreparsedData();
             }
             if (consumer) {
-                ReadNotices(device);
+                ReadNotices(device, reader);
             }
             device.Close();
             if (consumer) {
@@ -286,30 +294,28 @@ void DeviceThreads::EventListenerThread() {
     device.FreePathList();
 }
 
-void DeviceThreads::ReadNotices(CHidDevice& device) {
-    const size_t length = device.InputReportBufferLength();
+void DeviceThreads::ReadNotices(CHidDevice& device, const NoticeReader& reader) {
     while (true) {
         size_t got = 0;
-        // The buffer is only touched under the stop lock once the read is over: Stop closes
-        // the device (and frees the buffer) under that lock.
-        if (device.ReadReport(device.InputReportBuffer(), length, &got, kHidNoTimeout) == 0) {
+        if (device.ReadReport(reader.buffer, reader.length, &got, kHidNoTimeout) == 0) {
             return;
         }
+        // Stop closes the device under this lock, so the buffers are ours while it is held.
         std::lock_guard lock(stopLock_);
         if (Stopping()) {
             return;
         }
-        HidDataItem* items = device.InputData();
-        const size_t count = device.InputDataCount();
-        if (count == 0 || !items[0].IsButtonData || items[0].ButtonData.Usages.empty()) {
+        if (reader.count == 0 || !reader.items[0].IsButtonData ||
+            reader.items[0].ButtonData.Usages.empty()) {
             continue;
         }
+        HidDataItem& first = reader.items[0];
         // A report of another id leaves the item as it was; its old usage is no new notice.
-        items[0].IsDataSet = false;
-        CHidDevice::DecodeInputReport(device.InputReportBuffer(), got, HidReportType::Input, items,
-                                      count, device.PreparsedData());
-        if (items[0].IsDataSet) {
-            DispatchNotice(items[0].ButtonData.Usages[0]);
+        first.IsDataSet = false;
+        CHidDevice::DecodeInputReport(reader.buffer, got, HidReportType::Input, reader.items,
+                                      reader.count, reader.preparsed);
+        if (first.IsDataSet) {
+            DispatchNotice(first.ButtonData.Usages[0]);
         }
     }
 }

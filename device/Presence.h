@@ -16,6 +16,8 @@
 #include <vector>
 
 class CHidDevice;
+struct HidDataItem;
+class HidPreparsedData;
 class MainWindowLink;
 class MessageSink;
 
@@ -69,8 +71,16 @@ public:
 private:
     void PresenceThread();
     void EventListenerThread();
+    // The listener device's buffers, taken while it opened.
+    struct NoticeReader {
+        uint8_t* buffer = nullptr;
+        size_t length = 0;
+        HidDataItem* items = nullptr;
+        size_t count = 0;
+        const HidPreparsedData* preparsed = nullptr;
+    };
     // Reads consumer-control reports until a read fails and dispatches their first usage.
-    void ReadNotices(CHidDevice& device);
+    void ReadNotices(CHidDevice& device, const NoticeReader& reader);
     // Opens a candidate for the presence search; true when it is the configuration interface,
     // left open in ConfigDevice().
     bool OpenConfigInterface(const std::string& path);

@@ -264,18 +264,6 @@ bool LoadProfileFile(const std::filesystem::path& path) {
     }
 }
 
-std::string FormatLangTextWithString(std::string_view pattern, std::string_view argument) {
-    for (const std::string_view conversion : {"%s", "%ls", "%S"}) {
-        if (const size_t at = pattern.find(conversion); at != std::string_view::npos) {
-            std::string text(pattern.substr(0, at));
-            text += argument;
-            text += pattern.substr(at + conversion.size());
-            return text;
-        }
-    }
-    return std::string(pattern);
-}
-
 int CheckProfileFile(const std::filesystem::path& path, FileMessageSink* sink) {
     if (!Exists(path)) {
         return kProfileFileInvalid;

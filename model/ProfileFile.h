@@ -11,17 +11,13 @@
 #include <string>
 #include <string_view>
 
-// Tells the user about a file: the language text textKey with the path filled in. The main
-// window shows a message box, the command-line tool prints it.
+// Tells the user about a file: the language text textKey with the path filled into its "%s"
+// (FormatLangText). The main window shows a message box, the command-line tool prints it.
 class FileMessageSink {
 public:
     virtual ~FileMessageSink() = default;
     virtual void ShowPathText(std::string_view textKey, const std::filesystem::path& path) = 0;
 };
-
-// The language text of textKey with its first "%s" (or "%ls", "%S") filled with argument; any
-// other conversion stays as written.
-std::string FormatLangTextWithString(std::string_view pattern, std::string_view argument);
 
 inline constexpr uint32_t kKeyRecordBlockSize = 0x8040;
 inline constexpr uint32_t kMacroRecordSize = 0x7F00;

@@ -59,7 +59,7 @@ enum class SimInterface { Keyboard = 0, Consumer = 1, Configuration = 2 };
 
 enum class SimFrameDirection {
     ToKeyboard,   // a frame written to the configuration interface
-    FromKeyboard, // a reply the keyboard produced (also one no reader picked up)
+    FromKeyboard, // a reply the keyboard sent (also one no reader picked up; dropped ones not)
 };
 
 struct SimFrame {
@@ -138,8 +138,8 @@ public:
     void SetLightArea(const std::array<uint8_t, kSimLightAreaSize>& area);
     std::vector<uint8_t> KeyTable(int profile) const; // key table length bytes; empty if p > 2
     bool SetKeyTable(int profile, const std::vector<uint8_t>& table); // exact length only
-    std::vector<uint8_t> MacroArea() const;                            // capacity bytes
-    size_t MacroCapacity() const;                                      // InfoBlock[11] x 128
+    std::vector<uint8_t> MacroArea() const;                           // capacity bytes
+    size_t MacroCapacity() const;                                     // InfoBlock[11] x 128
     bool SetMacroArea(const std::vector<uint8_t>& area); // at most the capacity; rest zeroed
     std::vector<uint8_t> FactoryKeyTable() const;        // key table length bytes
     std::array<uint8_t, kSimKeyColourBankSize> KeyColourBank(int profile) const;
@@ -155,8 +155,8 @@ public:
     void ClearFrameLog();
 
     // Fault controls. Each takes effect for frames written after the call.
-    void Unplug();  // interfaces vanish; open handles end with Gone; replies queued are lost
-    void Replug();  // interfaces are back (same paths); old handles stay dead
+    void Unplug(); // interfaces vanish; open handles end with Gone; replies queued are lost
+    void Replug(); // interfaces are back (same paths); old handles stay dead
     bool IsPlugged() const;
     // The next `count` requests are carried out but their replies never come.
     void DropNextReplies(unsigned count);
@@ -198,7 +198,7 @@ public:
     // attached.
     SimStateError AttachStateFile(const std::filesystem::path& file);
     void DetachStateFile();
-    // The result of the last save after a change (None when none failed since attaching).
+    // The result of the last save after a change (None right after attaching).
     SimStateError LastSaveError() const;
 
     struct Core; // shared with the open handles

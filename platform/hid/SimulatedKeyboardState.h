@@ -50,9 +50,9 @@ struct SimKeyboardMemory {
     SimKeyboardModel model = kSimModel5004;
     std::array<uint8_t, kSimInfoBlockSize> infoBlock{};
     std::array<uint8_t, kSimLightAreaSize> lightArea{};
-    std::vector<uint8_t> keyTables;  // 3 x model.keyTableLength
+    std::vector<uint8_t> keyTables; // 3 x model.keyTableLength
     std::array<uint8_t, kSimProfileCount * kSimKeyColourBankSize> colourBanks{};
-    std::vector<uint8_t> macroArea;  // infoBlock[11] x 128 bytes
+    std::vector<uint8_t> macroArea; // infoBlock[11] x 128 bytes
 
     bool operator==(const SimKeyboardMemory&) const = default;
 };
@@ -76,7 +76,7 @@ enum class SimStateError {
     BadChecksum,        // the bytes were changed or damaged
     UnknownModel,       // the ids name no supported keyboard, or its lengths do not match it
     WrongModel,         // a valid file of the other model than the one asked for
-    BadContent,         // a field holds a value the keyboard never would (e.g. profile 3)
+    BadContent,         // fields that contradict each other (macro area length and capacity)
 };
 
 // A short English sentence for messages on the terminal.

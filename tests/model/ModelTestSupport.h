@@ -6,6 +6,7 @@
 #include "model/KeyTableCodec.h"
 #include "model/ProfileStore.h"
 #include "platform/UserFolders.h"
+#include "platform/hid/BuiltInKeyTable.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -50,39 +51,7 @@ private:
     std::vector<std::unique_ptr<ScopedEnv>> env_;
 };
 
-// The factory table a keyboard has before one is read: positions 0-62 as listed, the rest
-// 00 00 00, KeyTableLength 378.
+// The factory table a keyboard has before one is read, KeyTableLength bytes of it.
 inline std::vector<uint8_t> BuiltInDefaultTable(size_t length = 378) {
-    std::vector<uint8_t> t(length, 0);
-    auto put = [&](int pos, uint8_t b0, uint8_t b1, uint8_t b2) {
-        t[3 * pos] = b0;
-        t[3 * pos + 1] = b1;
-        t[3 * pos + 2] = b2;
-    };
-    for (int p = 0; p <= 5; ++p) {
-        put(p, 5, 0, 0);
-    }
-    const int rows[][7] = {{0x29, 0x35, 0x2B, 0x39, -2, -1, -100},
-                           {0x3A, 0x1E, 0x14, 0x04, 0x1D, -8, -100},
-                           {0x3B, 0x1F, 0x1A, 0x16, 0x1B, -4, -100},
-                           {0x3C, 0x20, 0x08, 0x07, 0x06, 0x2C, 0x46},
-                           {0x3D, 0x21, 0x15, 0x09, 0x19, -0x40, 0x47},
-                           {0x3E, 0x22, 0x17, 0x0A, 0x05, -1000, 0x2E},
-                           {0x3F, 0x23, 0x1C, 0x0B, 0x11, 0x65, 0x48}};
-    for (int r = 0; r < 7; ++r) {
-        for (int c = 0; c < 7; ++c) {
-            const int v = rows[r][c];
-            const int pos = 8 + 8 * r + c;
-            if (v == -100) {
-                continue;
-            } else if (v == -1000) {
-                put(pos, 5, 2, 2);
-            } else if (v < 0) {
-                put(pos, 2, 1, static_cast<uint8_t>(-v));
-            } else {
-                put(pos, 2, 2, static_cast<uint8_t>(v));
-            }
-        }
-    }
-    return t;
+    return {kBuiltInDefaultKeyTable.begin(), kBuiltInDefaultKeyTable.begin() + length};
 }

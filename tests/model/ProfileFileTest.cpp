@@ -163,8 +163,6 @@ TEST_F(ProfileFile, CheckFollowsTheHeaderRules) {
         chmod(readOnly.c_str(), 0444);
         EXPECT_EQ(CheckProfileFile(readOnly, &sink), -2);
     }
-    EXPECT_EQ(FormatLangTextWithString("%s is no profile file", "/a/b.fwc"),
-              "/a/b.fwc is no profile file");
 }
 
 TEST_F(ProfileFile, LoadRefusesTruncatedFilesAndKeepsTheStore) {

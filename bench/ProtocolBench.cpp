@@ -1,0 +1,193 @@
+// The command protocol and the presence thread on the simulated keyboard.
+//   Transaction          one CmdTest (write, read, status) without reply delay
+//   KeyTableWrite        CmdWriteKeyTable of a 512-byte table (ten transactions)
+//   KeyTableWriteDelayed the same with every reply 1 ms late; real time, with the ratio to
+//                        ten times the delay in the "vs_delay" counter
+//   RemovalNoticed /     time from Unplug (Replug) to the main window hearing of it, per event
+//   ArrivalNoticed
+// Run: build/bench/bench/bench_protocol
+
+#include "device/CHidDevice.h"
+#include "device/DeviceState.h"
+#include "device/MainWindowLink.h"
+#include "device/MessageSink.h"
+#include "device/Presence.h"
+#include "device/Protocol.h"
+#include "platform/hid/SimulatedKeyboard.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::shared_ptr<SimulatedKeyboard> Connect(const SimKeyboardModel& model) {
+    auto keyboard = std::make_shared<SimulatedKeyboard>(model);
+    SetCurrentHidBackend(keyboard);
+    DeviceState().Reset();
+    ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false);
+    DeviceState().KeyTableLength.store(model.keyTableLength);
+    DeviceState().DeviceOpen.store(1);
+    return keyboard;
+}
+
+void Disconnect() {
+    ConfigDevice().Close();
+    DeviceState().Reset();
+}
+
+void Transaction(benchmark::State& state) {
+    auto keyboard = Connect(kSimModel5000);
+    size_t frames = 0;
+    for (auto _ : state) {
+        if (CmdTest() != 1) {
+            state.SkipWithError("CmdTest failed");
+            break;
+        }
+        // Keep the frame log from growing through the whole run.
+        if (++frames == 4096) {
+            state.PauseTiming();
+            keyboard->ClearFrameLog();
+            frames = 0;
+            state.ResumeTiming();
+        }
+    }
+    Disconnect();
+}
+BENCHMARK(Transaction);
+
+void KeyTableWrite(benchmark::State& state) {
+    auto keyboard = Connect(kSimModel5000);
+    std::vector<uint8_t> table(512);
+    for (size_t i = 0; i < table.size(); ++i) {
+        table[i] = static_cast<uint8_t>(i * 13);
+    }
+    size_t writes = 0;
+    for (auto _ : state) {
+        if (CmdWriteKeyTable(table.data(), 1) != 1) {
+            state.SkipWithError("CmdWriteKeyTable failed");
+            break;
+        }
+        if (++writes == 400) {
+            state.PauseTiming();
+            keyboard->ClearFrameLog();
+            writes = 0;
+            state.ResumeTiming();
+        }
+    }
+    state.counters["transactions"] = 10;
+    Disconnect();
+}
+BENCHMARK(KeyTableWrite);
+
+void KeyTableWriteDelayed(benchmark::State& state) {
+    auto keyboard = Connect(kSimModel5000);
+    keyboard->DelayReplies(1);
+    std::vector<uint8_t> table(512, 0x42);
+    double total = 0;
+    int64_t runs = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        if (CmdWriteKeyTable(table.data(), 0) != 1) {
+            state.SkipWithError("CmdWriteKeyTable failed");
+            break;
+        }
+        total += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        ++runs;
+        keyboard->ClearFrameLog();
+    }
+    if (runs > 0) {
+        state.counters["vs_delay"] = (total / static_cast<double>(runs)) / 10.0;
+    }
+    Disconnect();
+}
+BENCHMARK(KeyTableWriteDelayed)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Records when the window heard of a removal or an arrival.
+class TimingLink : public MainWindowLink {
+public:
+    intptr_t SendOwnMessage(uint32_t, uintptr_t, intptr_t) override { return 0; }
+    bool PostOwnMessage(uint32_t, uintptr_t, intptr_t) override { return true; }
+    void RequestTimer(uint32_t) override {}
+    void HideMainWindow() override {}
+    void SetTrayState(int kind, int iconId) override {
+        if (kind != kTrayKindPresence || iconId == 0) {
+            return;
+        }
+        std::lock_guard lock(mutex_);
+        last_ = iconId;
+        when_ = Clock::now();
+        changed_.notify_all();
+    }
+    // When the tray icon became `iconId`; waits for it.
+    Clock::time_point WaitFor(int iconId) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return last_ == iconId; });
+        return when_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int last_ = 0;
+    Clock::time_point when_;
+};
+
+class QuietSink : public MessageSink {
+public:
+    void ShowText(std::string_view, std::optional<long long>) override {}
+    bool AskYesNo(std::string_view, std::optional<long long>) override { return false; }
+};
+
+void PresenceNoticed(benchmark::State& state, bool arrival) {
+    auto keyboard = std::make_shared<SimulatedKeyboard>(kSimModel5004);
+    SetCurrentHidBackend(keyboard);
+    DeviceState().Reset();
+    TimingLink link;
+    QuietSink sink;
+    DeviceThreads threads(link, sink);
+    threads.Start();
+    link.WaitFor(kTrayIconPresent);
+    double worst = 0;
+    for (auto _ : state) {
+        // Out of phase with the thread's own sleeps, so the runs sample the whole period.
+        std::this_thread::sleep_for(std::chrono::milliseconds(37));
+        Clock::time_point start;
+        Clock::time_point noticed;
+        if (arrival) {
+            keyboard->Unplug();
+            link.WaitFor(kTrayIconAbsent);
+            std::this_thread::sleep_for(std::chrono::milliseconds(137));
+            start = Clock::now();
+            keyboard->Replug();
+            noticed = link.WaitFor(kTrayIconPresent);
+        } else {
+            start = Clock::now();
+            keyboard->Unplug();
+            noticed = link.WaitFor(kTrayIconAbsent);
+            keyboard->Replug();
+            link.WaitFor(kTrayIconPresent);
+        }
+        const double seconds = std::chrono::duration<double>(noticed - start).count();
+        worst = std::max(worst, seconds * 1000);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["worst_ms"] = worst;
+    threads.Stop();
+    DeviceState().Reset();
+}
+
+void RemovalNoticed(benchmark::State& state) {
+    PresenceNoticed(state, false);
+}
+void ArrivalNoticed(benchmark::State& state) {
+    PresenceNoticed(state, true);
+}
+BENCHMARK(RemovalNoticed)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(ArrivalNoticed)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
+
+} // namespace

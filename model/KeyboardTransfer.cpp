@@ -1,0 +1,243 @@
+#include "model/KeyboardTransfer.h"
+
+#include "device/DeviceState.h"
+#include "device/MessageSink.h"
+#include "device/Protocol.h"
+#include "model/AssignmentText.h"
+#include "model/KeyButtonSink.h"
+#include "model/ProfileFile.h"
+#include "model/ProfileFolder.h"
+#include "model/ProfileStore.h"
+#include "platform/AtomicFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr size_t kActiveProfileByte = 10;
+
+// The factory table as the encoders read it: its first KeyTableLength bytes.
+struct FactoryTable {
+    KeyTableBytes bytes{};
+    KeyTableLayout layout;
+
+    FactoryTable() {
+        DeviceState().GetDefaultKeyTable(bytes);
+        const size_t length = std::min<size_t>(DeviceState().KeyTableLength.load(), bytes.size());
+        layout = {std::span<const uint8_t>(bytes.data(), length),
+                  static_cast<int>(DeviceState().KeySlotCount.load())};
+    }
+};
+
+uint16_t ReadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+} // namespace
+
+int ActiveProfile() {
+    const int cached = DeviceState().CachedProfile.load();
+    if (cached >= 0 && cached < kProfileCount) {
+        return cached;
+    }
+    std::array<uint8_t, kInfoBlockLength> info{};
+    if (CmdReadInfoBlock(info.data()) != kCmdOk || info[kActiveProfileByte] >= kProfileCount) {
+        return -1;
+    }
+    DeviceState().CachedProfile.store(info[kActiveProfileByte]);
+    return info[kActiveProfileByte];
+}
+
+bool SetDeviceProfile(int n) {
+    if (n < 0 || n >= kProfileCount) {
+        return false;
+    }
+    std::array<uint8_t, kInfoBlockLength> info{};
+    if (CmdReadInfoBlock(info.data()) != kCmdOk) {
+        return false;
+    }
+    info[kActiveProfileByte] = static_cast<uint8_t>(n);
+    if (CmdWriteInfoBlock(info.data()) == kCmdOk) {
+        DeviceState().CachedProfile.store(info[kActiveProfileByte]);
+        return true;
+    }
+    DeviceState().CachedProfile.store(-1);
+    return false;
+}
+
+void EncodeKeyTable(int profile, std::span<uint8_t, kKeyTableBufferSize> out) {
+    ProfileStore& outgoing = OutgoingStore();
+    std::lock_guard guard(outgoing.lock);
+    const FactoryTable factory;
+    if (!outgoing.block || profile < 0 || profile >= kProfileCount) {
+        std::fill(out.begin(), out.end(), uint8_t{0});
+        std::copy(factory.layout.defaults.begin(), factory.layout.defaults.end(), out.begin());
+        return;
+    }
+    // Macro positions come from the working store's list, of which the outgoing list is a copy.
+    EncodeKeyTableWith(*outgoing.block, profile, factory.layout, MacroIndexOf, out);
+}
+
+void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int area) {
+    if (area < 0 || area >= kRecordAreaCount) {
+        return;
+    }
+    const FactoryTable factory;
+    DecodeKeyTableInto(table, factory.layout, block, area);
+}
+
+bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
+    ProfileStore& working = WorkingStore();
+    ProfileStore& outgoing = OutgoingStore();
+    std::lock_guard workingGuard(working.lock);
+    std::lock_guard outgoingGuard(outgoing.lock);
+    if (!working.block) {
+        return false;
+    }
+    outgoing.block.reset();
+    outgoing.macros.clear();
+    try {
+        outgoing.block = std::make_unique<KeyRecordBlock>(*working.block);
+        outgoing.macros = working.macros;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+
+    const MacroAreaSize sizes = MacroAreaSizes(outgoing.macros);
+    const size_t capacity = DeviceState().MacroCapacity.load();
+    if (sizes.compact > capacity) {
+        if (messages) {
+            messages->ShowText("EXTRA_MACRO_TOO_LONG");
+        }
+        return false;
+    }
+    const bool withNames = sizes.full <= capacity;
+    const size_t areaSize = withNames ? sizes.full : sizes.compact;
+    std::vector<uint8_t> area;
+    try {
+        area.resize(areaSize);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    EncodeMacroArea(outgoing.macros, area, areaSize, withNames);
+
+    if (MacroDeletedFlag.load()) {
+        allProfiles = true;
+    }
+    int first = 0;
+    int last = kProfileCount - 1;
+    if (!allProfiles) {
+        // Without an active profile there is no table to send.
+        first = last = ActiveProfile();
+        if (first < 0) {
+            return false;
+        }
+    }
+    std::array<std::array<uint8_t, kKeyTableBufferSize>, kProfileCount> tables{};
+    for (int p = first; p <= last; ++p) {
+        EncodeKeyTable(p, tables[static_cast<size_t>(p)]);
+    }
+
+    CmdBeginSession();
+    bool written = CmdWriteMacroArea(area.data(), static_cast<unsigned>(areaSize)) == kCmdOk;
+    for (int p = first; p <= last; ++p) {
+        written = CmdWriteKeyTable(tables[static_cast<size_t>(p)].data(),
+                                   static_cast<unsigned>(p)) == kCmdOk &&
+                  written;
+    }
+    CmdEndSession();
+    if (!withNames && messages) {
+        messages->ShowText("EXTRA_PROFILE_SPACE_TIGHT");
+    }
+    MacroDeletedFlag.store(false);
+    return written;
+}
+
+bool ReadKeyboardToFile(const std::filesystem::path& path) {
+    if (ActiveProfile() < 0) {
+        return false;
+    }
+    std::array<std::array<uint8_t, kKeyTableBufferSize>, kProfileCount> tables{};
+    for (int p = 0; p < kProfileCount; ++p) {
+        if (CmdReadKeyTable(tables[static_cast<size_t>(p)].data(), static_cast<unsigned>(p)) !=
+            kCmdOk) {
+            return false;
+        }
+    }
+    std::array<uint8_t, kMacroAreaHeaderSize> header{};
+    if (CmdReadMacroArea(header.data(), kMacroAreaHeaderSize) != kCmdOk) {
+        return false;
+    }
+    std::vector<uint8_t> area;
+    if (ReadU16(header.data()) == kMacroAreaMagic) {
+        const uint16_t size = ReadU16(header.data() + 2);
+        area.resize(std::max<size_t>(size, kMacroAreaHeaderSize));
+        std::copy(header.begin(), header.end(), area.begin());
+        if (size > kMacroAreaHeaderSize && CmdReadMacroArea(area.data(), size) != kCmdOk) {
+            return false;
+        }
+    }
+    const std::vector<MacroRecord> macros = DecodeMacroArea(area);
+
+    auto block = std::make_unique<KeyRecordBlock>();
+    StampHeader(*block, static_cast<uint32_t>(macros.size()), 0, 0);
+    block->info = kProfileInfoBlock;
+    const size_t length = DeviceState().KeyTableLength.load();
+    for (int p = 0; p < kProfileCount; ++p) {
+        DecodeKeyTable(std::span<const uint8_t>(tables[static_cast<size_t>(p)].data(),
+                                                std::min(length, kKeyTableBufferSize)),
+                       *block, p);
+    }
+    std::string image(sizeof(KeyRecordBlock) + macros.size() * sizeof(MacroRecord), '\0');
+    std::memcpy(image.data(), block.get(), sizeof(KeyRecordBlock));
+    if (!macros.empty()) {
+        std::memcpy(image.data() + sizeof(KeyRecordBlock), macros.data(),
+                    macros.size() * sizeof(MacroRecord));
+    }
+    return WriteFileAtomically(path, image);
+}
+
+void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
+    EnsureProfileFolder();
+    const int n = ActiveProfile();
+    ProfileStore& working = WorkingStore();
+    {
+        std::lock_guard guard(working.lock);
+        ClearWorkingStore();
+        bool loaded = false;
+        if (n >= 0) {
+            const std::filesystem::path path = ProfilePath(n);
+            loaded = ReadKeyboardToFile(path) && LoadProfileFile(path);
+        }
+        if (!loaded) {
+            ClearWorkingStore();
+            MakeDefaultStore({}, 0, true);
+        }
+        if (buttons) {
+            DescribeAllButtons(*buttons);
+        }
+    }
+    if (!keepChanged && buttons) {
+        buttons->SetPendingChanges(0);
+    }
+}
+
+bool SaveWorkingFile(bool lock) {
+    ProfileStore& working = WorkingStore();
+    std::unique_lock guard(working.lock, std::defer_lock);
+    if (lock) {
+        guard.lock();
+    }
+    const int n = ActiveProfile();
+    if (n < 0) {
+        return false;
+    }
+    const std::filesystem::path path = ProfilePath(n);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
+    return WriteProfileFile(false, path);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+// Moving the configuration between the working store, profile files and the keyboard, and the
+// keyboard's active profile.
+
+#include "model/KeyRecordAccess.h"
+#include "model/KeyTableCodec.h"
+
+#include <filesystem>
+#include <span>
+
+class KeyButtonSink;
+class MessageSink;
+
+// CachedProfile when known; otherwise reads the info block and caches its byte 10. -1 when
+// the keyboard cannot be read or names a profile it does not have (byte 10 above 2).
+int ActiveProfile();
+
+// Makes profile n (0..2) the keyboard's active one: rewrites the info block just read with
+// byte 10 changed. CachedProfile follows the result (-1 when the write failed). False, with
+// nothing sent, for n outside 0..2.
+bool SetDeviceProfile(int n);
+
+// The outgoing store's table of profile (the factory table with each key's record applied).
+void EncodeKeyTable(int profile, std::span<uint8_t, kKeyTableBufferSize> out);
+// Fills area of block from a table read from the keyboard, against the factory table.
+void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int area);
+
+// Snapshots the working store into the outgoing store and sends the macro area and the key
+// table of ActiveProfile, or of all three profiles (forced after a used macro was deleted).
+// Macros that do not fit MacroCapacity even without names: "EXTRA_MACRO_TOO_LONG", nothing
+// sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after the session. True only when
+// the macro area and every key table were written. Callers hold the working store's lock.
+bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages);
+
+// Reads the keyboard's three key tables and its macro area and writes them as a complete
+// profile file. False, with the file untouched, when any read fails or no profile is active.
+bool ReadKeyboardToFile(const std::filesystem::path& path);
+
+// Replaces the working store with the keyboard's configuration (through the working file of
+// the active profile), or with an all-default store when it cannot be read; redescribes the
+// buttons and, unless keepChanged, clears the pending flag. buttons may be null.
+void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons);
+
+// Writes the working store over the existing working file of ActiveProfile; false (nothing
+// written) when there is no such file or no active profile.
+bool SaveWorkingFile(bool lock);
