@@ -1,6 +1,9 @@
 #include "device/DeviceState.h"
 
 #include "device/CHidDevice.h"
+#include "platform/hid/BuiltInKeyTable.h"
+
+DeviceStateRecord::DeviceStateRecord() : defaultKeyTable_(kBuiltInDefaultKeyTable) {}
 
 void DeviceStateRecord::GetDefaultKeyTable(KeyTableBytes& out) const {
     std::lock_guard lock(defaultKeyTableLock_);
@@ -21,7 +24,7 @@ void DeviceStateRecord::Reset() {
     KeyboardPresent.store(0);
     OpenNotified.store(0);
     CachedProfile.store(-1);
-    SetDefaultKeyTable(KeyTableBytes{});
+    SetDefaultKeyTable(kBuiltInDefaultKeyTable);
 }
 
 DeviceStateRecord& DeviceState() {

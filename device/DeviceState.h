@@ -22,6 +22,8 @@ inline constexpr unsigned kKeySlotCountLarge = 128;
 inline constexpr unsigned kKeyTableLengthLarge = 512;
 
 struct DeviceStateRecord {
+    DeviceStateRecord();
+
     std::atomic<int> DeviceOpen{0}; // the configuration interface is open
     std::atomic<unsigned> KeyTableLength{kKeyTableLengthSmall}; // bytes per profile, 378 or 512
     std::atomic<int> CurrentProfile{0};                     // 0..2: the lighting panel's profile
@@ -34,7 +36,8 @@ struct DeviceStateRecord {
     // Serialises every transaction on the configuration interface; nothing else takes it.
     std::mutex DeviceIoLock;
 
-    // The factory key table: its first KeyTableLength bytes hold the table.
+    // The factory key table: its first KeyTableLength bytes hold the table. Until a keyboard
+    // has given its own, the built-in table.
     void GetDefaultKeyTable(KeyTableBytes& out) const;
     void SetDefaultKeyTable(const KeyTableBytes& table);
 

@@ -212,7 +212,7 @@ SimStateError ParseSimKeyboardMemory(std::string_view bytes, SimKeyboardMemory& 
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     const size_t size = bytes.size();
     if (size < sizeof kMagic) {
-        return std::memcmp(data, kMagic, size) == 0 ? SimStateError::Truncated
+        return size > 0 && std::memcmp(data, kMagic, size) == 0 ? SimStateError::Truncated
                                                     : SimStateError::NotAStateFile;
     }
     if (std::memcmp(data, kMagic, sizeof kMagic) != 0) {
