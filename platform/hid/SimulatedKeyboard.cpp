@@ -137,6 +137,7 @@ struct SimulatedKeyboard::Core {
     std::optional<std::filesystem::path> stateFile;
     std::optional<FileIdentity> stateIdentity;
     SimStateError lastSaveError = SimStateError::None;
+    bool unsaved = false; // changes of the open session not yet in the state file
 
     bool Present() const { return alive && plugged && !boot; }
     bool Dead(const SimHandle& handle) const {
@@ -160,7 +161,7 @@ struct SimulatedKeyboard::Core {
 
     void Vanish() {
         ++generation;
-        session = false;
+        EndSession();
         for (SimHandle* handle : handles) {
             handle->queue.clear();
         }
@@ -213,19 +214,38 @@ struct SimulatedKeyboard::Core {
         return Deliver(SimInterface::Consumer, report, sizeof report, Clock::now());
     }
 
+    // A session's writes reach the file together when it ends: one save per Apply, not one per
+    // frame, and never half an Apply.
     void MemoryChanged() {
         if (!stateFile) {
             return;
         }
+        if (session) {
+            unsaved = true;
+            return;
+        }
+        Save();
+    }
+
+    void Save() {
+        unsaved = false;
         lastSaveError = SaveSimStateFile(*stateFile, memory);
         stateIdentity = IdentityOf(*stateFile);
+    }
+
+    void EndSession() {
+        session = false;
+        if (unsaved && stateFile) {
+            Save();
+        }
+        unsaved = false;
     }
 
     // Another process (kestrowctl beside the program, say) replaced the state file: its
     // memory is the keyboard's now, and the keyboard tells the listener what changed.
     void TakeUpStateFile() {
-        if (!stateFile) {
-            return;
+        if (!stateFile || unsaved) {
+            return; // our open session wins: it is saved when it ends
         }
         const std::optional<FileIdentity> identity = IdentityOf(*stateFile);
         if (!identity || identity == stateIdentity) {
@@ -261,7 +281,7 @@ struct SimulatedKeyboard::Core {
             session = true;
             return kSimStatusOk;
         case kSimCmdEndSession:
-            session = false;
+            EndSession();
             return kSimStatusOk;
         case kSimCmdTest:
             return kSimStatusOk;
@@ -533,6 +553,7 @@ SimulatedKeyboard::SimulatedKeyboard(const SimKeyboardModel& model)
 
 SimulatedKeyboard::~SimulatedKeyboard() {
     std::lock_guard lock(core_->mutex);
+    core_->EndSession();
     core_->alive = false;
     core_->changed.notify_all();
 }
@@ -877,6 +898,9 @@ SimStateError SimulatedKeyboard::SaveState(const std::filesystem::path& file) co
 
 SimStateError SimulatedKeyboard::AttachStateFile(const std::filesystem::path& file) {
     std::lock_guard lock(core_->mutex);
+    if (core_->unsaved) {
+        core_->Save();
+    }
     core_->stateFile.reset();
     core_->stateIdentity.reset();
     std::error_code ec;
@@ -901,11 +925,15 @@ SimStateError SimulatedKeyboard::AttachStateFile(const std::filesystem::path& fi
     core_->stateFile = file;
     core_->stateIdentity = IdentityOf(file);
     core_->lastSaveError = SimStateError::None;
+    core_->unsaved = false;
     return SimStateError::None;
 }
 
 void SimulatedKeyboard::DetachStateFile() {
     std::lock_guard lock(core_->mutex);
+    if (core_->unsaved) {
+        core_->Save();
+    }
     core_->stateFile.reset();
     core_->stateIdentity.reset();
 }

@@ -15,9 +15,9 @@
 //
 // Configuration frames (both directions): byte 0 report id 4, bytes 1-2 checksum (16-bit
 // little-endian sum of bytes 3..63), byte 3 command, byte 4 length (<= 56), bytes 5-6 offset
-// (little-endian), byte 7 status, bytes 8..63 payload. Every accepted request is answered with
-// one frame: id 4, the request's command, length and offset, the status, for reads the data in
-// the first `length` payload bytes (the rest zero), and its own checksum. Status bytes:
+// (little-endian), byte 7 status, bytes 8..63 payload. Every request is answered with one frame
+// (exceptions below): id 4, the request's command, length and offset, the status, for reads the
+// data in the first `length` payload bytes (the rest zero), and its own checksum. Status bytes:
 //   0x00  done
 //   0xFE  frame refused: checksum wrong, unknown command, or length above 56
 //   0xFF  request refused: offset + length beyond the addressed area, or a value the keyboard
@@ -32,7 +32,8 @@
 // the bytes after the records read as 0; writes must stay within the 126 record bytes);
 // key tables (7/8, profile p at p x key table length); macro area (9/10, InfoBlock byte 11 x
 // 128 bytes, stored as written); factory key table (15, read only); key colour banks (16 read,
-// 17 write; profile p at p x 512). Commands 1, 2 and 13 take length 0 and only answer.
+// 17 write; profile p at p x 512). Commands 1, 2 and 13 only answer
+// (whatever their length and offset); 1 opens a session and 2 ends it.
 //
 // Replies go to every configuration handle open at the moment (as hidraw hands a report to every
 // open reader), in order. A read that times out leaves an unread reply queued for the next read;
@@ -192,10 +193,11 @@ public:
     SimStateError LoadState(const std::filesystem::path& file);
     SimStateError SaveState(const std::filesystem::path& file) const;
     // Keeps the memory in `file`: loads it when it exists (a missing file is created from the
-    // current memory), then saves after every change. If another process replaced the file in
-    // the meantime, its contents are taken up before the next frame (and the matching notice
-    // sent when the active profile or the lighting changed there). An error leaves nothing
-    // attached.
+    // current memory), then saves after every change; changes made inside a session (between
+    // CmdBeginSession and CmdEndSession) are saved together when it ends, or when the keyboard
+    // goes away or is destroyed. If another process replaced the file in the meantime, its
+    // contents are taken up before the next frame (and the matching notice sent when the active
+    // profile or the lighting changed there). An error leaves nothing attached.
     SimStateError AttachStateFile(const std::filesystem::path& file);
     void DetachStateFile();
     // The result of the last save after a change (None right after attaching).

@@ -61,9 +61,11 @@ struct SimKeyboardMemory {
 // table, an empty macro area, the default light record in all three profiles, black keys.
 SimKeyboardMemory FactorySimKeyboardMemory(const SimKeyboardModel& model);
 
-// The model's factory key table (model.keyTableLength bytes): the built-in default table for
-// positions 0..62, then the keys the built-in table does not place, so that every key of the
-// key map and G1..G9 have a position. Position 87 repeats position 95, as on the keyboard.
+// The model's factory key table (model.keyTableLength bytes): every entry of the built-in
+// default table for positions 0..62, G1..G9 (06 A2 n) in nine positions the built-in table
+// leaves empty (6, 7, 14, 15, 22, 23, 30, 31, 39), and from 63 on the keys the built-in table
+// does not place, so that every key of the key map has a position. Position 87 repeats 95
+// (every table the program sends has that copy).
 std::vector<uint8_t> SimFactoryKeyTable(const SimKeyboardModel& model);
 
 enum class SimStateError {

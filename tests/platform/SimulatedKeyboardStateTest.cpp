@@ -164,6 +164,41 @@ TEST(SimulatedKeyboardState, AttachedFileFollowsEveryChange) {
     EXPECT_EQ(again.MacroArea()[19], 4);
 }
 
+TEST(SimulatedKeyboardState, ASessionReachesTheFileWhenItEnds) {
+    TempDir dir;
+    const auto file = dir / "kbd.state";
+    const auto lightInFile = [&](size_t offset) {
+        SimKeyboardMemory saved;
+        return LoadSimStateFile(file, saved) == SimStateError::None ? saved.lightArea[offset] : -1;
+    };
+    {
+        SimulatedKeyboard keyboard;
+        ASSERT_EQ(keyboard.AttachStateFile(file), SimStateError::None);
+        SimKeyboardLink link(keyboard);
+        EXPECT_EQ(link.Status(kSimCmdBeginSession), 0);
+        EXPECT_EQ(link.Status(kSimCmdWriteLightData, 1, 0, {9}), 0);
+        EXPECT_EQ(link.Status(kSimCmdWriteLightData, 1, 1, {0}), 0);
+        EXPECT_EQ(lightInFile(0), 1) << "not half an Apply";
+        EXPECT_EQ(link.Status(kSimCmdEndSession), 0);
+        EXPECT_EQ(lightInFile(0), 9);
+        EXPECT_EQ(lightInFile(1), 0);
+
+        // A session the keyboard never saw end: saved when it is unplugged.
+        EXPECT_EQ(link.Status(kSimCmdBeginSession), 0);
+        EXPECT_EQ(link.Status(kSimCmdWriteLightData, 1, 2, {5}), 0);
+        EXPECT_EQ(lightInFile(2), 2);
+        keyboard.Unplug();
+        EXPECT_EQ(lightInFile(2), 5);
+        keyboard.Replug();
+
+        // ... or when the program ends.
+        ASSERT_TRUE(link.Reopen());
+        EXPECT_EQ(link.Status(kSimCmdBeginSession), 0);
+        EXPECT_EQ(link.Status(kSimCmdWriteLightData, 1, 3, {0xFF}), 0);
+    }
+    EXPECT_EQ(lightInFile(3), 0xFF);
+}
+
 TEST(SimulatedKeyboardState, TakesUpTheFileAnotherProcessWrote) {
     TempDir dir;
     const auto file = dir / "kbd.state";
