@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QObject>
 #include <cstdint>
+#include <string_view>
 
 // Messages the controls of this layer deliver to their parent.
 inline constexpr uint32_t WM_COMMAND = 0x0111;
@@ -39,3 +40,7 @@ private:
 intptr_t SendWindowMessage(QObject* receiver, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Queues the message; false when there is no receiver.
 bool PostWindowMessage(QObject* receiver, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// A message number private to this process for a name, the same for every call with that
+// name (0xC000 and up, as registered messages are).
+uint32_t RegisterWindowMessage(std::string_view name);
