@@ -207,6 +207,10 @@ int CKestrowDlg::DoModal() {
     if (!InitDialog() || !initialised_) {
         return -1;
     }
+    return RunModalLoop();
+}
+
+int CKestrowDlg::RunModalLoop() {
     // QDialog::exec() would show the window; this modal loop runs it hidden.
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::quit);

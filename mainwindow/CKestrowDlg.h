@@ -153,6 +153,8 @@ public:
     // by UM_OPEN or the tray. Returns -1 when the initialisation failed, otherwise the code the
     // window was ended with.
     int DoModal();
+    // The modal loop of an initialised window; returns when the window has ended.
+    int RunModalLoop();
 
     // MainWindowLink. On the user-interface thread a sent message is handled at once; from
     // another thread the sender waits until it was handled (or the window closed). Every

@@ -1,0 +1,174 @@
+#include "app/CKestrowApp.h"
+
+#include "app/InstanceServer.h"
+#include "app/ProgramIcon.h"
+#include "app/ShellOpen.h"
+#include "app/StartupReport.h"
+#include "app/UserDataSeed.h"
+#include "platform/SettingsHive.h"
+#include "platform/UserFolders.h"
+#include "skin/Language.h"
+
+#include <QApplication>
+#include <cstdio>
+
+#ifndef KESTROW_VERSION
+#define KESTROW_VERSION "0.0.0"
+#endif
+
+namespace {
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+} // namespace
+
+CKestrowApp::CKestrowApp() = default;
+
+CKestrowApp::~CKestrowApp() {
+    SetCurrentStoreLocks(nullptr);
+}
+
+int CKestrowApp::Run(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.emplace_back(argv[i]);
+    }
+    options_ = ParseCommandLine(arguments);
+    if (options_.help) {
+        std::fputs(UsageText("kestrow").c_str(), stdout);
+        return 0;
+    }
+    if (options_.version) {
+        std::printf("kestrow %s\n", KESTROW_VERSION);
+        return 0;
+    }
+    if (!options_.error.empty()) {
+        std::fprintf(stderr, "kestrow: %s\n", options_.error.c_str());
+        return 2;
+    }
+    SetCurrentLaunchOptions(options_);
+    return InitInstance(argc, argv);
+}
+
+int CKestrowApp::InitInstance(int argc, char** argv) {
+    // 1. The settings area and the application's name.
+    QCoreApplication::setOrganizationName(kProfileAreaKey);
+    QCoreApplication::setApplicationName(kApplicationTitle);
+
+    // 2. Paths, from the executable's own folder.
+    paths_ = ComputeAppPaths(ProgramFolder(), ExecutablePath());
+    SetCurrentAppPaths(paths_);
+
+    // 3. The per-user settings key; without it the values kept there last for this run only.
+    registryKeyOpen_ = SettingsHive::Instance().CreateKey(kAppRegistryKey);
+
+    // 4. The locks of the working and the outgoing profile store.
+    storeLocks_ = std::make_unique<StoreLocks>();
+    SetCurrentStoreLocks(storeLocks_.get());
+
+    // 5. The single-instance steps run before any window exists; a later start ends here with
+    // exit code 0, before it even connects to the display.
+    instance_ = std::make_unique<SingleInstance>(PrivateRuntimeFolder());
+    const InstanceStart start = RunSingleInstanceSteps(*instance_, options_);
+    const auto endEarly = [this](int exitCode) {
+        instance_.reset();
+        SetCurrentStoreLocks(nullptr);
+        storeLocks_.reset();
+        return exitCode;
+    };
+    if (start.decision == StartDecision::EndProcess) {
+        return endEarly(0);
+    }
+
+    // The keyboard: the hidraw devices, or the simulated keyboard. Only the first instance
+    // chooses, so that a later start never touches a simulated keyboard's state file.
+    std::string backendError;
+    if (!SelectHidBackend(options_.simulation, backendError)) {
+        std::fprintf(stderr, "kestrow: %s\n", backendError.c_str());
+        return endEarly(1);
+    }
+
+    {
+        QApplication application(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        QApplication::setWindowIcon(ProgramIcon());
+
+        InstanceServer server([this](uint32_t message, uint32_t wParam) {
+            return OnInstanceRequest(message, wParam);
+        });
+        if (start.guarded && !server.Listen(instance_->SocketPath())) {
+            // Later starts find the lock but nobody to hand over to; they end after waiting.
+            std::fprintf(stderr, "kestrow: cannot listen on %s\n", instance_->SocketPath().c_str());
+        }
+        server_ = &server;
+
+        // The resident program runs beside every first instance; its absence is no error.
+        StartResidentProgram(paths_.residentProgram);
+
+        // The user's data folder and the colour files it starts with.
+        SeedUserDataFolder(UserDataFolder(), paths_.ColourTemplate());
+
+        {
+            CKestrowDlg window(this);
+            mainWindow_ = &window;
+            QObject::connect(&window, &CKestrowDlg::mainWindowShown, [] { ReportLine("shown"); });
+            const bool initialised = window.OnInitDialog();
+            if (initialised) {
+                ReportLine("ready ms=" + std::to_string(MillisecondsSinceProcessStart()) +
+                           " pid=" + std::to_string(QCoreApplication::applicationPid()));
+                window.RunModalLoop();
+                ReportLine("closed");
+            }
+            // A missing skin picture ends the process with 0, before any window was shown.
+            about_.Close();
+            mainWindow_ = nullptr;
+        }
+        server_ = nullptr;
+        server.Close();
+    }
+
+    // 6. The locks go once the main window has closed.
+    SetCurrentStoreLocks(nullptr);
+    storeLocks_.reset();
+    instance_.reset();
+    return 0;
+}
+
+long CKestrowApp::OnInstanceRequest(uint32_t message, uint32_t wParam) {
+    ReportLine("received message=" + Hex(message) + " wparam=" + Hex(wParam));
+    if (mainWindow_ == nullptr || mainWindow_->WindowUserData() != kMainWindowTag) {
+        return 0;
+    }
+    return mainWindow_->SendOwnMessage(message, wParam, 0);
+}
+
+void CKestrowApp::OpenAboutBox() {
+    about_.Open(ReadSkinLink(paths_.mainSkinFile), mainWindow_);
+}
+
+void CKestrowApp::CloseAboutBox() {
+    about_.Close();
+}
+
+void CKestrowApp::ForwardLanguage(int languageIndex) {
+    about_.ForwardLanguage(languageIndex);
+}
+
+void CKestrowApp::OpenHelp() {
+    OpenHelpPage(paths_.helpFolder);
+}
+
+void CKestrowApp::ReleaseSingleInstance() {
+    // The socket goes before the lock, so that a start that takes the lock next never finds
+    // its own new socket removed.
+    if (server_ != nullptr) {
+        server_->Close();
+    }
+    if (instance_ != nullptr) {
+        instance_->Unlock();
+    }
+}

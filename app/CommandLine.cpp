@@ -1,0 +1,82 @@
+#include "app/CommandLine.h"
+
+#include "platform/IniText.h"
+
+#include <mutex>
+
+namespace {
+
+bool IsSwitch(const std::string& argument, const char* windowsName, const char* linuxName) {
+    return IniNamesEqual(argument, windowsName) || argument == linuxName;
+}
+
+std::mutex& OptionsMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+LaunchOptions& Options() {
+    static LaunchOptions options;
+    return options;
+}
+
+} // namespace
+
+LaunchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
+    LaunchOptions options;
+    size_t i = 0;
+    while (i < arguments.size()) {
+        std::string error;
+        switch (TakeSimulationArgument(arguments, i, options.simulation, error)) {
+        case SimArgResult::Consumed:
+            continue;
+        case SimArgResult::Invalid:
+            if (options.error.empty()) {
+                options.error = error;
+            }
+            ++i;
+            continue;
+        case SimArgResult::NotOurs:
+            break;
+        }
+        const std::string& argument = arguments[i++];
+        if (IsSwitch(argument, "/Start", "--start")) {
+            options.start = true;
+        } else if (IsSwitch(argument, "/Kill", "--kill")) {
+            options.kill = true;
+            break;
+        } else if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        }
+    }
+    return options;
+}
+
+std::string UsageText(const std::string& programName) {
+    return "Usage: " + programName +
+           " [/Start|--start] [/Kill|--kill] [--simulate[=STATEFILE] [--model=VID:PID]]\n"
+           "\n"
+           "Configures the keyboard: key assignments, macros, lighting and profiles.\n"
+           "\n"
+           "  /Start, --start          stay in the notification area when the keyboard arrives\n"
+           "  /Kill, --kill            close the running instance and end\n"
+           "  --simulate[=STATEFILE]   use the simulated keyboard (its state kept in STATEFILE)\n"
+           "  --model=VID:PID          the simulated model: 0c45:5004 (default) or 320f:5000\n"
+           "  --help                   show this text\n"
+           "  --version                show the version\n"
+           "\n"
+           "A second start brings the running instance forward. /Start and /Kill are read\n"
+           "without regard to letter case.\n";
+}
+
+LaunchOptions CurrentLaunchOptions() {
+    const std::lock_guard lock(OptionsMutex());
+    return Options();
+}
+
+void SetCurrentLaunchOptions(const LaunchOptions& options) {
+    const std::lock_guard lock(OptionsMutex());
+    Options() = options;
+}

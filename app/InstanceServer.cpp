@@ -1,0 +1,108 @@
+#include "app/InstanceServer.h"
+
+#include "app/SingleInstance.h"
+#include "mainwindow/OwnMessages.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+#include <QVariant>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A request must be complete this soon after connecting; a silent peer is dropped.
+constexpr int kRequestTimeoutMs = 2000;
+
+uint32_t GetLe32(const char* p) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) {
+        v |= uint32_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
+    return v;
+}
+
+// The folder and the socket are private already; this also refuses a peer of another user
+// should either ever be opened up.
+bool PeerIsThisUser(const QLocalSocket* socket) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const auto fd = static_cast<int>(socket->socketDescriptor());
+    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+           peer.uid == ::geteuid();
+}
+
+} // namespace
+
+InstanceServer::InstanceServer(Handler handler, QObject* parent)
+    : QObject(parent), handler_(std::move(handler)), server_(new QLocalServer(this)) {
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_, &QLocalServer::newConnection, this, &InstanceServer::OnNewConnection);
+}
+
+InstanceServer::~InstanceServer() {
+    Close();
+}
+
+bool InstanceServer::Listen(const std::filesystem::path& socketPath) {
+    const QString name = QString::fromStdString(socketPath.string());
+    QLocalServer::removeServer(name);
+    return server_->listen(name);
+}
+
+void InstanceServer::Close() {
+    if (server_->isListening()) {
+        server_->close();
+    }
+}
+
+bool InstanceServer::IsListening() const {
+    return server_->isListening();
+}
+
+void InstanceServer::OnNewConnection() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        // Owned by this object rather than the server, which may close while answering.
+        socket->setParent(this);
+        if (!PeerIsThisUser(socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(kRequestTimeoutMs, socket, [socket] { socket->abort(); });
+        if (socket->bytesAvailable() > 0) {
+            OnReadyRead(socket);
+        }
+    }
+}
+
+void InstanceServer::OnReadyRead(QLocalSocket* socket) {
+    if (socket->property("answered").toBool()) {
+        socket->readAll();
+        return;
+    }
+    if (socket->bytesAvailable() < static_cast<qint64>(kInstanceRequestSize)) {
+        return;
+    }
+    const QByteArray request = socket->read(kInstanceRequestSize);
+    socket->setProperty("answered", true);
+    const uint32_t message = GetLe32(request.constData());
+    const uint32_t wParam = GetLe32(request.constData() + 4);
+    // Another instance may only ask to come forward or to close; the tag is the window's to
+    // check.
+    if (message != UM_OPEN && message != UM_KILL) {
+        socket->abort();
+        return;
+    }
+    const long result = handler_ ? handler_(message, wParam) : 0;
+    char reply[kInstanceReplySize];
+    for (size_t i = 0; i < kInstanceReplySize; ++i) {
+        reply[i] = static_cast<char>(static_cast<uint32_t>(result) >> (8 * i));
+    }
+    socket->write(reply, sizeof reply);
+    socket->flush();
+    socket->disconnectFromServer();
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's icon: a keycap with the letter K, drawn at the sizes the desktop asks for.
+QIcon ProgramIcon();

@@ -1,0 +1,6 @@
+#include "app/CKestrowApp.h"
+
+int main(int argc, char** argv) {
+    CKestrowApp app;
+    return app.Run(argc, argv);
+}
