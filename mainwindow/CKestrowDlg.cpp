@@ -18,6 +18,9 @@
 #include "skin/ui/ColorRef.h"
 #include "skin/ui/ControlId.h"
 #include "skin/ui/Placement.h"
+#include "skin/ui/WindowMessageEvent.h"
+#include "widgets/CTrayIcon.h"
+#include "widgets/MenuResource.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -69,6 +72,20 @@ QIcon TrayIconPicture(int iconId) {
         }
     }
     return QIcon(pixmap);
+}
+
+// Menu texts by command id; commands the menu does not hold are skipped.
+constexpr std::pair<int, const char*> kTrayMenuTexts[] = {
+    {32771, "MENU_11"}, {32773, "MENU_22"}, {32774, "MENU_33"}};
+constexpr std::pair<int, const char*> kBackupMenuTexts[] = {
+    {32776, "MENU_1"}, {32777, "MENU_2"}, {32773, "MENU_3"}, {32779, "MENU_4"}};
+
+template <size_t N> void RelabelMenu(QMenu* menu, const std::pair<int, const char*> (&texts)[N]) {
+    for (const auto& [id, key] : texts) {
+        if (QAction* action = FindMenuCommand(menu, id)) {
+            action->setText(Lang(key));
+        }
+    }
 }
 
 } // namespace
@@ -542,6 +559,14 @@ bool CKestrowDlg::event(QEvent* e) {
         }
         return true;
     }
+    if (e->type() == WindowMessageEvent::EventType()) {
+        // Commands of the tray icon's menu and double click.
+        auto* message = static_cast<WindowMessageEvent*>(e);
+        if (message->message() == WM_COMMAND) {
+            OnCommand(static_cast<int>(message->wParam()));
+            return true;
+        }
+    }
     return CBaseDialog::event(e);
 }
 
@@ -556,8 +581,10 @@ void CKestrowDlg::OnProfileReload() {
     BuildProfileMenu(false);
     // The lighting, LightingMode and the per-key colours are reread by the lighting panel.
     // Without a notification area the window could not be reached: it comes forward itself.
-    if (!notificationArea_ && DeviceState().KeyboardPresent.load() != 0) {
-        ShowMainWindow();
+    // (The reload is the arrival itself, so the keyboard is there even though the presence
+    // thread marks it present only after this message.)
+    if (!notificationArea_ && !closing_) {
+        ShowWindowNow();
     }
 }
 
@@ -590,38 +617,28 @@ void CKestrowDlg::CheckProfileButton(int p) {
 // ---- tray ----
 
 void CKestrowDlg::CreateTray() {
-    trayMenu_ = new QMenu(this);
-    for (int id : {kCommandOpen, kCommandAbout, kCommandExit}) {
-        QAction* action = trayMenu_->addAction(QString());
-        action->setData(id);
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    // Menu 140 (the tray's) and menu 144 (the menu button's), and the three tray icons.
+    RegisterMenuResource(kTrayIconId, {{0,
+                                        QStringLiteral("Tray"),
+                                        {{kCommandOpen, QStringLiteral("Open")},
+                                         {kCommandAbout, QStringLiteral("About")},
+                                         {kCommandExit, QStringLiteral("Exit")}}}});
+    RegisterMenuResource(kBackupMenuId, {{0,
+                                          QStringLiteral("Menu"),
+                                          {{kCommandImport, QStringLiteral("restore")},
+                                           {kCommandExport, QStringLiteral("backup")}}}});
+    for (int id : {kTrayIconAbsent, kTrayIconPresent, kTrayIconSpecialMode}) {
+        RegisterIconResource(id, TrayIconPicture(id));
     }
-    // The default item (the first) is bold.
-    trayMenu_->setDefaultAction(trayMenu_->actions().first());
-    connect(trayMenu_, &QMenu::aboutToShow, this, [this] { RelabelTrayMenu(); });
-    RelabelTrayMenu();
-    trayIconId_ = kTrayIconAbsent;
+    tray_ = std::make_unique<CTrayIcon>();
     if (notificationArea_) {
-        tray_ = new QSystemTrayIcon(TrayIconPicture(trayIconId_), this);
-        tray_->setToolTip(Lang("KEYBOARD_TRAY_DESC").left(127));
-        tray_->setContextMenu(trayMenu_);
-        connect(tray_, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    // A double click opens; a single click does nothing.
-                    if (reason == QSystemTrayIcon::DoubleClick) {
-                        OnCommand(kCommandOpen);
-                    }
-                });
-        tray_->show();
+        tray_->Create(this, kTrayCallbackMessage, Lang("KEYBOARD_TRAY_DESC"),
+                      TrayIconPicture(kTrayIconAbsent), kTrayIconId);
     }
-}
-
-void CKestrowDlg::RelabelTrayMenu() {
-    const char* keys[] = {"MENU_11", "MENU_22", "MENU_33"};
-    const QList<QAction*> actions = trayMenu_->actions();
-    for (int i = 0; i < 3 && i < actions.size(); ++i) {
-        actions[i]->setText(Lang(keys[i]));
-    }
+    tray_->SetClickCommand(kIdProfileMenu);
+    tray_->SetDefaultItem(0); // a double click opens the window
+    tray_->SetMenuCallback([](QMenu* menu) { RelabelMenu(menu, kTrayMenuTexts); });
+    trayIconId_ = kTrayIconAbsent;
 }
 
 void CKestrowDlg::SetTrayState(int kind, int iconId) {
@@ -649,19 +666,16 @@ void CKestrowDlg::SetTrayState(int kind, int iconId) {
     }
     trayIconId_ = show;
     if (tray_ != nullptr) {
-        tray_->setIcon(TrayIconPicture(show));
+        tray_->SetIcon(show);
     }
 }
 
 std::unique_ptr<QMenu> CKestrowDlg::BuildBackupMenu() {
-    auto menu = std::make_unique<QMenu>(this);
-    // Menu 144 holds restore and backup; the about and firmware labels have no item there.
-    const std::pair<int, const char*> items[] = {{kCommandImport, "MENU_1"},
-                                                 {kCommandExport, "MENU_2"}};
-    for (const auto& [id, key] : items) {
-        QAction* action = menu->addAction(Lang(key));
-        action->setData(id);
-        const int command = id;
+    const MenuDescription* resource = FindMenuResource(kBackupMenuId);
+    std::unique_ptr<QMenu> menu(BuildMenu(resource->front().submenu, this));
+    RelabelMenu(menu.get(), kBackupMenuTexts);
+    for (QAction* action : menu->actions()) {
+        const int command = MenuCommandId(action);
         connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
     }
     return menu;
@@ -795,9 +809,6 @@ void CKestrowDlg::OnLanguage(int languageIndex) {
         }
     }
     SetSwitchText();
-    if (trayMenu_ != nullptr) {
-        RelabelTrayMenu();
-    }
 }
 
 // ---- timers ----
@@ -873,6 +884,10 @@ void CKestrowDlg::ShowMainWindow() {
                                                            : "MAIN_NO_DEVICE_PROMPT");
         return;
     }
+    ShowWindowNow();
+}
+
+void CKestrowDlg::ShowWindowNow() {
     // Shown, it has a taskbar button.
     if (windowFlags().testFlag(Qt::Tool)) {
         setWindowFlag(Qt::Tool, false);
@@ -970,7 +985,7 @@ void CKestrowDlg::CloseMainWindow() {
         deviceThreads_->Stop();
     }
     if (tray_ != nullptr) {
-        tray_->hide();
+        tray_->Remove();
     }
     trayIconId_ = 0;
     SetPendingChanges(0);

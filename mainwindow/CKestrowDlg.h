@@ -31,7 +31,7 @@ class DeviceThreads;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QSystemTrayIcon;
+class CTrayIcon;
 class QTimer;
 struct KeyAssignment;
 
@@ -120,7 +120,8 @@ public:
 
     // Tray.
     static constexpr int kTrayCallbackMessage = 1725;
-    static constexpr int kTrayIconId = 140;
+    static constexpr int kTrayIconId = 140; // also the id of its menu
+    static constexpr int kBackupMenuId = 144;
 
     // The keyboard variant word fixed at start-up; bit 8 would select the second G-key bank.
     static constexpr uint16_t kVariantWord = 0x0205;
@@ -225,7 +226,7 @@ public:
     const QPixmap& KeyImage(int index) const { return keyImageSet_.at(static_cast<size_t>(index)); }
     CPngButton* Button(int id) const;
     QMenu* ProfileMenu() const { return profileMenu_; }
-    QMenu* TrayMenu() const { return trayMenu_; }
+    CTrayIcon* TrayIcon() const { return tray_.get(); }
     // Menu 144 with its items relabelled (the caller shows it).
     std::unique_ptr<QMenu> BuildBackupMenu();
     bool BusyShown() const;
@@ -260,9 +261,9 @@ private:
     void UpdateArrow(int flipButtonId);
     void CheckProfileButton(int p);
     void CreateTray();
-    void RelabelTrayMenu();
     void ReleaseStores();
     void HideOrMinimize();
+    void ShowWindowNow();
     bool AnyKeyboardUnopenable() const;
     std::filesystem::path SkinFile() const;
     int CurrentArea() const; // ActiveProfile, or -1
@@ -282,9 +283,8 @@ private:
     std::array<QPixmap, 10> busyFrames_;
     int busyFrame_ = 0;
     std::array<QLineEdit*, 3> colourEdits_{};
-    QMenu* trayMenu_ = nullptr;
     QMenu* profileMenu_ = nullptr;
-    QSystemTrayIcon* tray_ = nullptr;
+    std::unique_ptr<CTrayIcon> tray_;
     std::map<int, QTimer*> timers_;
     std::unique_ptr<BusyIndicator> busyIndicator_;
     std::unique_ptr<DeviceThreads> deviceThreads_;

@@ -54,16 +54,21 @@ int CKestrowDlg::OpenKeyEditor(int id) {
     const QPoint face = button->FacePosition();
     button->SetImages(face.x(), face.y(), &keyImageSet_[kOver], &keyImageSet_[kOver],
                       &keyImageSet_[kDown], &keyImageSet_[kNormal], &keyImageSet_[kOver], false);
-    if (!keyEditor_) {
-        // No key-setting dialog in this build: put the button back as it was.
+    auto restore = [&] {
         button->SetImages(face.x(), face.y(), &keyImageSet_[kNormal], &keyImageSet_[kOver],
                           &keyImageSet_[kDown], &keyImageSet_[kNormal], &keyImageSet_[kDisable],
                           true);
+    };
+    if (!keyEditor_) {
+        // No key-setting dialog in this build.
+        restore();
         return -1;
     }
     ++keyEditorOpen_;
     const int result = keyEditor_(recordIndex, id, macroOnly);
     --keyEditorOpen_;
+    // The dialog puts the images back itself; so does this, should it have been closed early.
+    restore();
     return result;
 }
 
