@@ -5,6 +5,7 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QTimer>
 #include <QVariant>
 #include <sys/socket.h>
@@ -72,7 +73,11 @@ void InstanceServer::OnNewConnection() {
         }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(kRequestTimeoutMs, socket, [socket] { socket->abort(); });
+        auto* timeout = new QTimer(socket);
+        timeout->setObjectName("requestTimeout");
+        timeout->setSingleShot(true);
+        connect(timeout, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        timeout->start(kRequestTimeoutMs);
         if (socket->bytesAvailable() > 0) {
             OnReadyRead(socket);
         }
@@ -89,6 +94,12 @@ void InstanceServer::OnReadyRead(QLocalSocket* socket) {
     }
     const QByteArray request = socket->read(kInstanceRequestSize);
     socket->setProperty("answered", true);
+    // The handler may run a nested event loop (a message box): the peer then waits for the
+    // answer as for a sent message, and the socket must outlive the handler.
+    if (auto* timeout = socket->findChild<QTimer*>("requestTimeout")) {
+        timeout->stop();
+    }
+    const QPointer<QLocalSocket> alive(socket);
     const uint32_t message = GetLe32(request.constData());
     const uint32_t wParam = GetLe32(request.constData() + 4);
     // Another instance may only ask to come forward or to close; the tag is the window's to
@@ -98,6 +109,9 @@ void InstanceServer::OnReadyRead(QLocalSocket* socket) {
         return;
     }
     const long result = handler_ ? handler_(message, wParam) : 0;
+    if (alive == nullptr || socket->state() != QLocalSocket::ConnectedState) {
+        return;
+    }
     char reply[kInstanceReplySize];
     for (size_t i = 0; i < kInstanceReplySize; ++i) {
         reply[i] = static_cast<char>(static_cast<uint32_t>(result) >> (8 * i));

@@ -19,6 +19,9 @@ constexpr std::array<KeyboardModel, 2> kModels{{
     {0x320F, 0x5000, kKeySlotCountLarge, kKeyTableLengthLarge},
 }};
 
+// The object whose threads run: they own ConfigDevice(), so only one may.
+std::atomic<DeviceThreads*> gRunning{nullptr};
+
 constexpr unsigned kPresentPollMs = 100;
 constexpr unsigned kAbsentScanMs = 1000;
 constexpr unsigned kListenerScanMs = 1000;
@@ -56,6 +59,31 @@ bool IsInterface(const CHidDevice& device, uint16_t usagePage, uint16_t usage) {
            device.Caps().UsagePage == usagePage && device.Caps().Usage == usage;
 }
 
+// Model values first: a command issued as soon as DeviceOpen shows must use this model's table
+// length.
+void SetModelValues(const CHidDevice& device) {
+    const HiddAttributes& attributes = device.Attributes();
+    const KeyboardModel* model = FindKeyboardModel(attributes.VendorID, attributes.ProductID);
+    DeviceState().KeySlotCount.store(model->KeySlotCount);
+    DeviceState().KeyTableLength.store(model->KeyTableLength);
+}
+
+// The reads of an arrival: the factory key table and the macro capacity. False when the table
+// could not be read; the old one then stays.
+bool ReadArrivalValues() {
+    DeviceStateRecord& state = DeviceState();
+    KeyTableBytes table{};
+    const bool tableRead = CmdReadDefaultKeyTable(table.data()) == kCmdOk;
+    if (tableRead) {
+        state.SetDefaultKeyTable(table);
+    }
+    uint8_t info[kInfoBlockLength];
+    if (CmdReadInfoBlock(info) == kCmdOk) {
+        state.MacroCapacity.store(static_cast<unsigned>(info[11]) * 128);
+    }
+    return tableRead;
+}
+
 } // namespace
 
 const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId) {
@@ -80,9 +108,10 @@ DeviceThreads::~DeviceThreads() {
     Stop();
 }
 
-void DeviceThreads::Start() {
-    if (presence_.joinable() || listener_.joinable()) {
-        return;
+bool DeviceThreads::Start() {
+    DeviceThreads* none = nullptr;
+    if (!gRunning.compare_exchange_strong(none, this)) {
+        return false;
     }
     stopping_.store(false);
     if (!listenerDevice_) {
@@ -90,6 +119,7 @@ void DeviceThreads::Start() {
     }
     listener_ = std::thread([this] { EventListenerThread(); });
     presence_ = std::thread([this] { PresenceThread(); });
+    return true;
 }
 
 void DeviceThreads::Stop() {
@@ -115,6 +145,7 @@ void DeviceThreads::Stop() {
         presence_.join();
     }
     ReapIconThreads(true);
+    gRunning.store(nullptr);
 }
 
 bool DeviceThreads::Pause(unsigned ms) {
@@ -136,12 +167,7 @@ bool DeviceThreads::OpenConfigInterface(const std::string& path) {
         device.Close();
         return false;
     }
-    // Model values first: a command issued as soon as DeviceOpen shows must use this model's
-    // table length.
-    const HiddAttributes& attributes = device.Attributes();
-    const KeyboardModel* model = FindKeyboardModel(attributes.VendorID, attributes.ProductID);
-    DeviceState().KeySlotCount.store(model->KeySlotCount);
-    DeviceState().KeyTableLength.store(model->KeyTableLength);
+    SetModelValues(device);
     return true;
 }
 
@@ -224,17 +250,9 @@ void DeviceThreads::OnPresenceChanged(int present) {
         link_.HideMainWindow();
         link_.SetTrayState(kTrayKindPresence, kTrayIconAbsent);
     } else {
-        KeyTableBytes table{};
-        if (CmdReadDefaultKeyTable(table.data()) == kCmdOk) {
-            state.SetDefaultKeyTable(table);
-        } else if (!Stopping()) {
-            // The old table stays in use; a failure caused by Stop closing the device is none
-            // of the user's business.
+        // A failure caused by Stop closing the device is none of the user's business.
+        if (!ReadArrivalValues() && !Stopping()) {
             sink_.ShowText("MAIN_DEFAULT_MATRIX_PROMPT");
-        }
-        uint8_t info[kInfoBlockLength];
-        if (CmdReadInfoBlock(info) == kCmdOk) {
-            state.MacroCapacity.store(static_cast<unsigned>(info[11]) * 128);
         }
         link_.SendOwnMessage(UM_PROFILE_RELOAD, UM_PROFILE_RELOAD_TAG, 0);
         link_.SetTrayState(kTrayKindPresence, kTrayIconPresent);
@@ -366,4 +384,59 @@ void DeviceThreads::ReapIconThreads(bool all) {
             ++it;
         }
     }
+}
+
+bool FindKeyboards(std::vector<KeyboardInterface>& found) {
+    found.clear();
+    CHidDevice device;
+    if (!device.EnumerateInterfaces()) {
+        return false;
+    }
+    while (const std::string* path = device.NextPath()) {
+        if (IsCandidatePath(*path) && device.Open(*path, true, true, true, false)) {
+            if (IsInterface(device, kConfigUsagePage, kConfigUsage)) {
+                const HiddAttributes& attributes = device.Attributes();
+                found.push_back({*path, attributes.VendorID, attributes.ProductID,
+                                 FindKeyboardModel(attributes.VendorID, attributes.ProductID)});
+            }
+            device.Close();
+        }
+    }
+    return true;
+}
+
+int ConnectKeyboard(const std::string& path) {
+    if (gRunning.load() != nullptr) {
+        return 0;
+    }
+    DisconnectKeyboard();
+    std::vector<KeyboardInterface> found;
+    if (path.empty()) {
+        FindKeyboards(found);
+    } else {
+        found.push_back({path, 0, 0, nullptr});
+    }
+    CHidDevice& device = ConfigDevice();
+    for (const KeyboardInterface& candidate : found) {
+        if (!IsCandidatePath(candidate.Path) ||
+            !device.Open(candidate.Path, true, true, true, false)) {
+            continue;
+        }
+        if (!IsInterface(device, kConfigUsagePage, kConfigUsage)) {
+            device.Close();
+            continue;
+        }
+        SetModelValues(device);
+        DeviceState().DeviceOpen.store(1);
+        return ReadArrivalValues() ? 1 : -1;
+    }
+    return 0;
+}
+
+void DisconnectKeyboard() {
+    if (gRunning.load() != nullptr) {
+        return;
+    }
+    DeviceState().DeviceOpen.store(0);
+    ConfigDevice().Close();
 }

@@ -45,6 +45,25 @@ const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId);
 // supported model.
 bool IsCandidatePath(std::string_view path);
 
+// For programs that run without the device threads (kestrowctl); none of these acts while
+// the threads run.
+struct KeyboardInterface {
+    std::string Path;
+    uint16_t VendorId = 0;
+    uint16_t ProductId = 0;
+    const KeyboardModel* Model = nullptr;
+};
+// The configuration interfaces of the supported keyboards present, in enumeration order (each
+// candidate is opened for a moment). False when listing failed.
+bool FindKeyboards(std::vector<KeyboardInterface>& found);
+// Opens the configuration interface at `path` (empty: the first one found) in ConfigDevice() as
+// an arrival does: model values, DeviceOpen, the factory key table and the macro capacity.
+// 1 connected; -1 connected but the factory key table could not be read (the old one stays);
+// 0 no keyboard (or the device threads run).
+int ConnectKeyboard(const std::string& path = {});
+// Clears DeviceOpen and closes ConfigDevice().
+void DisconnectKeyboard();
+
 // The presence thread and the listener. At most one object runs at a time: the presence thread
 // owns ConfigDevice() and the model values of DeviceState().
 class DeviceThreads {
@@ -54,11 +73,14 @@ public:
     DeviceThreads(const DeviceThreads&) = delete;
     DeviceThreads& operator=(const DeviceThreads&) = delete;
 
-    // Starts EventListenerThread, then PresenceThread.
-    void Start();
-    // Ends both threads and any icon thread, cutting short their waits and reads, and closes
-    // ConfigDevice(). Returns once they have ended. The link must not wait for the calling
-    // thread while this runs (a send to the UI thread must be answered or dropped).
+    // Starts EventListenerThread, then PresenceThread. False when the threads of this or of
+    // another object already run.
+    bool Start();
+    // Ends both threads and any icon thread, cutting short their waits, reads and commands, and
+    // closes ConfigDevice(). Returns once they have ended. The presence thread may be waiting in
+    // a SendOwnMessage or a MessageSink call for the user-interface thread: when that thread
+    // calls Stop, the link and the sink must first stop waiting for it (answer at once once the
+    // window is closing), or Stop waits for ever.
     void Stop();
 
     // The presence state changed (1 arrival, 0 removal); reports it when it differs from

@@ -4,6 +4,7 @@
 #include "device/DeviceState.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -17,6 +18,14 @@ constexpr int kMaxWrites = 4;
 constexpr int kMaxDiscardedReports = 256;
 constexpr unsigned kOffsetLimit = 0x10000;
 
+std::atomic<ReportTrace*> gTrace{nullptr};
+
+void Trace(bool toKeyboard, const uint8_t* report, size_t length) {
+    if (ReportTrace* trace = gTrace.load(std::memory_order_acquire)) {
+        trace->OnReport(toKeyboard, report, length);
+    }
+}
+
 // Reads with zero timeout until nothing is waiting, so that a reply which came after its
 // request gave up is not paired with the next request. Called under DeviceIoLock.
 void DiscardPendingInput(CHidDevice& device) {
@@ -24,6 +33,7 @@ void DiscardPendingInput(CHidDevice& device) {
     size_t got = 0;
     for (int i = 0; i < kMaxDiscardedReports && device.ReadReport(stale, sizeof stale, &got, 0);
          ++i) {
+        Trace(false, stale, got);
     }
 }
 
@@ -162,11 +172,13 @@ int TransactReport(const uint8_t* request, size_t requestLength, uint8_t* reply,
         if (device.WriteReport(out, kReportLength, nullptr, kWriteTimeoutMs) == 0) {
             return kCmdWriteFailed;
         }
+        Trace(true, out, kReportLength);
         // Read into our own buffer: a short reply must not leave the caller's old bytes in
         // place of the status and payload.
         uint8_t in[kReportLength] = {};
         size_t got = 0;
         if (device.ReadReport(in, kReportLength, &got, kReadTimeoutMs) != 0) {
+            Trace(false, in, got);
             if (bytesRead != nullptr) {
                 *bytesRead = got;
             }
@@ -190,7 +202,17 @@ int SendReportOnly(const uint8_t* request, size_t requestLength) {
     uint8_t out[kReportLength] = {};
     std::memcpy(out, request, std::min(requestLength, kReportLength));
     std::lock_guard lock(state.DeviceIoLock);
-    return ConfigDevice().WriteReport(out, kReportLength, nullptr, kWriteTimeoutMs) != 0 ? 1 : 0;
+    if (ConfigDevice().WriteReport(out, kReportLength, nullptr, kWriteTimeoutMs) == 0) {
+        return 0;
+    }
+    Trace(true, out, kReportLength);
+    return 1;
+}
+
+void SetReportTrace(ReportTrace* trace) {
+    // Under the lock: once this returns, no command is still inside the previous trace.
+    std::lock_guard lock(DeviceState().DeviceIoLock);
+    gTrace.store(trace, std::memory_order_release);
 }
 
 int CmdBeginSession() {

@@ -74,6 +74,17 @@ struct ReportFrame {
                                const uint8_t* payload = nullptr, size_t payloadLength = 0);
 };
 
+// Sees every report moved on the configuration interface, in order: each request written and
+// each report read (also stale ones that were discarded). Called under DeviceIoLock, so it must
+// not issue commands itself.
+class ReportTrace {
+public:
+    virtual ~ReportTrace() = default;
+    virtual void OnReport(bool toKeyboard, const uint8_t* report, size_t length) = 0;
+};
+// Installs `trace` (nullptr: none). It must outlive every command issued while installed.
+void SetReportTrace(ReportTrace* trace);
+
 // Transport. `request` is zero-filled to 64 bytes when shorter. Writes it (1000 ms) and reads
 // one reply (300 ms), writing the same request again up to four writes in all; the whole
 // exchange holds DeviceIoLock. Input reports already waiting are discarded before each write,

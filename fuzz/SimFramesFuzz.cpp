@@ -51,12 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             frame[1] = static_cast<uint8_t>(sum);
             frame[2] = static_cast<uint8_t>(sum >> 8);
         }
+        // Faults of one step only: a frame that got no reply leaves none pending.
         const bool forced = (control & 0x0C) == 0x04;
-        if (forced) {
-            keyboard.AnswerWithStatus(frame[7]);
-        } else if ((control & 0x0C) == 0x08) {
-            keyboard.DropNextReplies(1);
-        }
+        keyboard.AnswerWithStatus(frame[7], forced ? 1 : 0);
+        keyboard.DropNextReplies((control & 0x0C) == 0x08 ? 1 : 0);
         if ((control & 0x30) == 0x30) {
             keyboard.Unplug();
             keyboard.Replug();

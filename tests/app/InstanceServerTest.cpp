@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -143,4 +145,32 @@ TEST_F(Server, AStaleSocketIsReplaced) {
     ASSERT_TRUE(next.Listen(Socket()));
     EXPECT_EQ(Send(UM_OPEN, kOpenTag), HandOverResult::Delivered);
     EXPECT_EQ(requests_, 1);
+}
+
+TEST_F(Server, APeerThatGivesUpWhileTheWindowIsBusyIsNoHarm) {
+    server_.Close();
+    // The handler runs a nested event loop, as a message box would, longer than the peer waits.
+    int handled = 0;
+    InstanceServer busy([&handled](uint32_t, uint32_t) {
+        ++handled;
+        if (handled == 1) {
+            QEventLoop loop;
+            QTimer::singleShot(400, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return 0L;
+    });
+    ASSERT_TRUE(busy.Listen(Socket()));
+    EXPECT_EQ(FromOtherProcess([&] { return HandOverMessage(Socket(), UM_OPEN, kOpenTag, 100); }),
+              HandOverResult::Failed);
+    // Served after the busy one: in the nested loop or after it.
+    EXPECT_EQ(FromOtherProcess([&] { return HandOverMessage(Socket(), UM_OPEN, kOpenTag, 5000); }),
+              HandOverResult::Delivered);
+    QElapsedTimer wait;
+    wait.start();
+    while (wait.elapsed() < 600) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(handled, 2);
 }

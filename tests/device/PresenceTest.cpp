@@ -287,16 +287,23 @@ TEST_F(PresenceTest, StopEndsEverythingAndClosesTheKeyboard) {
     EXPECT_TRUE(WaitForEvent(kPostedOpen));
 }
 
-TEST_F(PresenceTest, StopWhileAbsentAndWhenNeverStarted) {
-    DeviceThreads idle{link, sink};
-    idle.Stop();
+TEST_F(PresenceTest, OnlyOneSetOfThreadsRunsAndStopWorksInAnyState) {
+    DeviceThreads other{link, sink};
+    other.Stop(); // never started
     auto keyboard = NewKeyboard();
     keyboard->Unplug();
     Install({keyboard});
-    threads.Start();
+    ASSERT_TRUE(threads.Start());
+    EXPECT_FALSE(threads.Start());
+    EXPECT_FALSE(other.Start()); // the process has one configuration device
+    other.Stop();                // leaves the running threads alone
     ASSERT_TRUE(WaitUntil([] { return DeviceState().OpenNotified.load() == 1; }));
-    threads.Stop();
     EXPECT_TRUE(link.Events().empty());
+    keyboard->Replug();
+    EXPECT_TRUE(WaitForEvent(kTrayPresent));
+    threads.Stop();
+    EXPECT_TRUE(other.Start());
+    other.Stop();
 }
 
 TEST_F(PresenceTest, StopCutsShortTheArrivalReadsOfASilentKeyboard) {
@@ -312,4 +319,42 @@ TEST_F(PresenceTest, StopCutsShortTheArrivalReadsOfASilentKeyboard) {
     // The failure came from stopping, not from the keyboard: nothing to tell the user.
     EXPECT_TRUE(sink.Shown().empty());
     keyboard->DropNextReplies(0);
+}
+
+TEST_F(PresenceTest, ConnectingWithoutThreadsActsAsAnArrival) {
+    auto small = NewKeyboard(kSimModel5004);
+    auto large = NewKeyboard(kSimModel5000);
+    auto info = large->InfoBlock();
+    info[11] = 3;
+    large->SetInfoBlock(info);
+    Install({small, large});
+    std::vector<KeyboardInterface> found;
+    ASSERT_TRUE(FindKeyboards(found));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].Path, small->ConfigurationPath());
+    EXPECT_EQ(found[1].Path, large->ConfigurationPath());
+    EXPECT_EQ(found[1].Model->KeyTableLength, 512u);
+    EXPECT_EQ(small->OpenHandleCount(SimInterface::Configuration), 0);
+
+    ASSERT_EQ(ConnectKeyboard(large->ConfigurationPath()), 1);
+    EXPECT_EQ(DeviceState().DeviceOpen.load(), 1);
+    EXPECT_EQ(DeviceState().KeyTableLength.load(), 512u);
+    EXPECT_EQ(DeviceState().MacroCapacity.load(), 3u * 128);
+    KeyTableBytes table{};
+    DeviceState().GetDefaultKeyTable(table);
+    const auto factory = large->FactoryKeyTable();
+    EXPECT_TRUE(std::equal(factory.begin(), factory.end(), table.begin()));
+
+    // Not while the threads own the device.
+    ASSERT_TRUE(threads.Start());
+    EXPECT_EQ(ConnectKeyboard(), 0);
+    threads.Stop();
+
+    EXPECT_EQ(ConnectKeyboard(), 1);
+    EXPECT_EQ(ConfigDevice().DevicePath(), small->ConfigurationPath());
+    EXPECT_EQ(ConnectKeyboard(small->KeyboardPath()), 0); // no configuration interface
+    EXPECT_EQ(DeviceState().DeviceOpen.load(), 0);
+    small->Unplug();
+    large->Unplug();
+    EXPECT_EQ(ConnectKeyboard(), 0);
 }

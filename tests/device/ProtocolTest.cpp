@@ -347,8 +347,8 @@ TEST_F(ProtocolTest, KeyColoursGoToTheBankOfTheCurrentProfile) {
     EXPECT_EQ(log[0].bytes[4], 54);
     const auto bank = keyboard->KeyColourBank(1);
     EXPECT_TRUE(std::equal(colours.begin(), colours.end(), bank.begin() + 54));
-    EXPECT_TRUE(std::all_of(keyboard->KeyColourBank(0).begin(), keyboard->KeyColourBank(0).end(),
-                            [](uint8_t b) { return b == 0; }));
+    const auto other = keyboard->KeyColourBank(0);
+    EXPECT_TRUE(std::all_of(other.begin(), other.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(ProtocolTest, LightReadsCopyTheWholePayload) {
@@ -429,4 +429,31 @@ TEST_F(ProtocolTest, UnpluggedKeyboardFailsTheWrite) {
     EXPECT_EQ(CmdBeginSession(), -1);
     uint8_t info[44];
     EXPECT_EQ(CmdReadInfoBlock(info), -1);
+}
+
+TEST_F(ProtocolTest, TraceSeesEveryReportMovedInOrder) {
+    struct Recorder : ReportTrace {
+        std::vector<SimFrame> frames;
+        void OnReport(bool toKeyboard, const uint8_t* report, size_t length) override {
+            SimFrame frame;
+            frame.direction =
+                toKeyboard ? SimFrameDirection::ToKeyboard : SimFrameDirection::FromKeyboard;
+            std::copy_n(report, std::min<size_t>(length, 64), frame.bytes.begin());
+            frames.push_back(frame);
+        }
+    } recorder;
+    SetReportTrace(&recorder);
+    keyboard->DropNextReplies(1);
+    uint8_t info[44];
+    EXPECT_EQ(CmdReadInfoBlock(info), 1);
+    EXPECT_EQ(CmdEnterBootMode(), 1);
+    SetReportTrace(nullptr);
+    EXPECT_EQ(CmdTest(), -1); // in boot mode the keyboard has gone; nothing more is traced
+    const auto log = keyboard->FrameLog();
+    ASSERT_EQ(recorder.frames.size(), 4u); // request, its repetition, the reply, boot request
+    ASSERT_EQ(log.size(), recorder.frames.size());
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(recorder.frames[i].direction, log[i].direction) << i;
+        EXPECT_EQ(recorder.frames[i].bytes, log[i].bytes) << i;
+    }
 }
