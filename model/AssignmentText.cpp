@@ -71,8 +71,10 @@ void DescribeAssignment(KeyButtonSink& buttons, KeyCode code, const KeyAssignmen
 void DescribeAllButtons(KeyButtonSink& buttons) {
     ProfileStore& store = WorkingStore();
     std::lock_guard guard(store.lock);
+    // Asked once: an unreadable keyboard must not be asked again for every button.
+    const int profile = ActiveProfile();
     for (const KeyCode code : buttons.KeyButtonCodes()) {
-        const KeyAssignment* record = CurrentRecord(code);
+        const KeyAssignment* record = RecordOfProfile(profile, code);
         DescribeAssignment(buttons, code, record ? *record : KeyAssignment{});
     }
 }
@@ -81,11 +83,12 @@ bool ResetProfileAssignments(KeyButtonSink& buttons) {
     ProfileStore& store = WorkingStore();
     {
         std::lock_guard guard(store.lock);
-        if (ActiveProfile() < 0 || !store.block) {
+        const int profile = ActiveProfile();
+        if (profile < 0 || !store.block) {
             return false;
         }
         for (const KeyCode code : buttons.KeyButtonCodes()) {
-            if (KeyAssignment* record = CurrentRecord(code)) {
+            if (KeyAssignment* record = RecordOfProfile(profile, code)) {
                 *record = KeyAssignment{};
             }
         }

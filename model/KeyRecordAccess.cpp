@@ -4,7 +4,10 @@
 #include "model/ProfileStore.h"
 
 KeyAssignment* CurrentRecord(KeyCode code) {
-    const int profile = ActiveProfile();
+    return RecordOfProfile(ActiveProfile(), code);
+}
+
+KeyAssignment* RecordOfProfile(int profile, KeyCode code) {
     const int index = RecordIndexOfCode(code);
     if (profile < 0 || profile >= kProfileCount || index < 0) {
         return nullptr;

@@ -8,3 +8,5 @@
 // there is no active profile, no block, or the code has no record. The caller holds the
 // working store's lock.
 KeyAssignment* CurrentRecord(KeyCode code);
+// The same for a profile already asked for (-1: none).
+KeyAssignment* RecordOfProfile(int profile, KeyCode code);

@@ -176,15 +176,16 @@ std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image) {
     if (image.size() < kMacroAreaHeaderSize || ReadU16(image.data()) != kMacroAreaMagic) {
         return macros;
     }
-    const size_t count = std::min<size_t>(ReadU16(image.data() + 4), kMaxMacros);
-    const std::string prefix = LangText("MACRO_NEW_PREFIX", CurrentLanguageIndex());
+    // Only macros whose offset entry the image holds exist; at most a list's worth.
+    const size_t count = std::min<size_t>(
+        {ReadU16(image.data() + 4), kMaxMacros, (image.size() - kMacroAreaHeaderSize) / 2});
+    std::string prefix;
     macros.resize(count);
     for (size_t i = 0; i < count; ++i) {
         MacroRecord& macro = macros[i];
         macro.id = static_cast<uint16_t>(i + 1);
         macro.repeat = 0;
-        const size_t entry = kMacroAreaHeaderSize + 2 * i;
-        const size_t at = entry + 2 <= image.size() ? ReadU16(image.data() + entry) : image.size();
+        const size_t at = ReadU16(image.data() + kMacroAreaHeaderSize + 2 * i);
         size_t nameLength = 0;
         if (at + 4 <= image.size()) {
             const uint8_t* record = image.data() + at;
@@ -210,6 +211,9 @@ std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image) {
             }
         }
         if (nameLength == 0) {
+            if (prefix.empty()) {
+                prefix = LangText("MACRO_NEW_PREFIX", CurrentLanguageIndex());
+            }
             SetMacroName(macro, prefix + std::to_string(i + 1));
         }
     }

@@ -84,8 +84,8 @@ std::array<uint8_t, 4> EncodeMacroStep(const MacroAction& action);
 MacroAction DecodeMacroStep(const uint8_t* step);
 
 // The macros of an image read from the keyboard, numbered 1, 2, 3 ... in area order; an image
-// without the magic holds none. Everything is bounded by the image: at most 100 macros, at
-// most 4000 steps each, names cut to 249 characters; a record that lies outside the image
-// comes back empty so that the later macros keep their numbers. Unnamed macros are called
-// "MACRO_NEW_PREFIX" + number.
+// without the magic holds none. Everything is bounded by the image: at most 100 macros and no
+// more than the offset entries it holds, at most 4000 steps each, names cut to 249 characters;
+// a record that lies outside the image comes back empty so that the later macros keep their
+// numbers. Unnamed macros are called "MACRO_NEW_PREFIX" + number.
 std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image);

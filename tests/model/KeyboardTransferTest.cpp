@@ -271,6 +271,7 @@ TEST_F(Transfer, AKeyboardWithoutMacroHeaderGivesAFileWithoutMacros) {
     area[0] = 0xAB;
     area[1] = 0xCD;
     keyboard->SetMacroArea(area);
+    ASSERT_TRUE(EnsureProfileFolder());
     const auto path = ModelEnvironment::UserFolder() / "nomacros.fwc";
     ASSERT_TRUE(ReadKeyboardToFile(path));
     const std::string bytes = ReadFileBytes(path);

@@ -101,16 +101,20 @@ TEST(MacroArea, DecodeNumbersTheMacrosAndNamesUnnamedOnes) {
 }
 
 TEST(MacroArea, DecodingStaysInsideTheImage) {
-    std::vector<uint8_t> image(16, 0);
+    std::vector<uint8_t> image(16 + 2 * 120, 0);
     image[0] = 0xAA;
     image[1] = 0x55;
-    image[4] = 0xFF; // 65535 macros, none of them present
+    image[4] = 0xFF; // 65535 macros: only the first 100 count
     image[5] = 0xFF;
+    image[16 + 2 * 99] = 0xFF; // macro 100 lies beyond the image
     auto decoded = DecodeMacroArea(image);
     ASSERT_EQ(decoded.size(), 100u);
     EXPECT_EQ(decoded[99].id, 100);
     EXPECT_EQ(decoded[99].stepCount, 0);
     EXPECT_EQ(MacroNameUtf8(decoded[99]), "Macro 100");
+    // With only three offset entries there are only three macros.
+    image.resize(16 + 6);
+    EXPECT_EQ(DecodeMacroArea(image).size(), 3u);
 
     // One macro claiming 65535 steps and a 255-character name, with 3 steps present.
     image.assign(16 + 2 + 4 + 12, 0);
