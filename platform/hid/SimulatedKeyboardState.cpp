@@ -100,9 +100,8 @@ const SimKeyboardModel* FindSimKeyboardModel(uint16_t vendorId, uint16_t product
 }
 
 std::vector<uint8_t> SimFactoryKeyTable(const SimKeyboardModel& model) {
-    std::vector<uint8_t> table(kBuiltInDefaultKeyTable.begin(),
-                               kBuiltInDefaultKeyTable.begin() + 3 * kBuiltInKeyPositions);
-    table.resize(model.keyTableLength, 0);
+    std::vector<uint8_t> table(model.keyTableLength, 0);
+    std::copy_n(kBuiltInDefaultKeyTable.begin(), 3 * kBuiltInKeyPositions, table.begin());
     for (size_t n = 0; n < std::size(kGKeyPositions); ++n) {
         uint8_t* slot = &table[3 * kGKeyPositions[n]];
         slot[0] = 0x06;

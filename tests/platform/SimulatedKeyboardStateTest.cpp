@@ -142,7 +142,8 @@ TEST(SimulatedKeyboardState, AttachedFileFollowsEveryChange) {
         ASSERT_TRUE(std::filesystem::exists(file)) << "created at once";
         SimKeyboardLink link(keyboard);
         EXPECT_EQ(link.Status(kSimCmdWriteLightData, 1, 42, {12}), 0);
-        std::vector<uint8_t> info(keyboard.InfoBlock().begin(), keyboard.InfoBlock().end());
+        const auto block = keyboard.InfoBlock();
+        std::vector<uint8_t> info(block.begin(), block.end());
         info[10] = 1;
         EXPECT_EQ(link.Status(kSimCmdWriteInfoBlock, 44, 0, info), 0);
         EXPECT_TRUE(link.WriteChunked(kSimCmdWriteKeyTable, 378, std::vector<uint8_t>(378, 3)));
@@ -215,7 +216,8 @@ TEST(SimulatedKeyboardState, TakesUpTheFileAnotherProcessWrote) {
         SimulatedKeyboard tool;
         ASSERT_EQ(tool.AttachStateFile(file), SimStateError::None);
         SimKeyboardLink link(tool);
-        std::vector<uint8_t> info(tool.InfoBlock().begin(), tool.InfoBlock().end());
+        const auto block = tool.InfoBlock();
+        std::vector<uint8_t> info(block.begin(), block.end());
         info[10] = 2;
         ASSERT_EQ(link.Status(kSimCmdWriteInfoBlock, 44, 0, info), 0);
     }
