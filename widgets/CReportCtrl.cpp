@@ -102,7 +102,12 @@ CReportCtrl::CReportCtrl(QWidget* parent, int id) : QTreeWidget(parent) {
     });
 }
 
-CReportCtrl::~CReportCtrl() = default;
+CReportCtrl::~CReportCtrl() {
+    // The box goes with the viewport later; its focus loss must not reach a half-gone list.
+    if (editor_) {
+        editor_->removeEventFilter(this);
+    }
+}
 
 QTreeWidgetItem* CReportCtrl::Row(int row) const {
     if (row < 0 || row >= topLevelItemCount()) {
@@ -610,7 +615,11 @@ void CReportCtrl::PlaceEditor(unsigned style) {
         editColumn_ < GetColumnCount() ? columns_[static_cast<size_t>(editColumn_)].format : 0;
     const Qt::Alignment alignment = AlignmentOf(format);
     if (!editor_ || alignment != editorAlignment_) {
-        delete editor_;
+        if (editor_) {
+            // Unwatched first: its destruction sends events that must not reach the filter.
+            editor_->removeEventFilter(this);
+            delete editor_;
+        }
         editor_ = new QLineEdit(viewport());
         editor_->installEventFilter(this);
         editorAlignment_ = alignment;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QThread>
 #include <QTimer>
 
 uint32_t TaskbarCreatedMessage() {
@@ -98,9 +99,18 @@ void CTrayIcon::DeleteFromNotificationArea() {
     }
 }
 
+bool CTrayIcon::OnOwnThread() const {
+    return QThread::currentThread() == thread();
+}
+
 bool CTrayIcon::SetIcon(const QIcon& icon) {
     if (!added_) {
         return false;
+    }
+    if (!OnOwnThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, icon] { SetIcon(icon); }, Qt::QueuedConnection);
+        return true;
     }
     icon_ = icon;
     if (tray_) {
@@ -110,11 +120,22 @@ bool CTrayIcon::SetIcon(const QIcon& icon) {
 }
 
 bool CTrayIcon::SetIcon(int resourceId) {
+    if (!OnOwnThread()) {
+        // Icons are looked up where they live.
+        QMetaObject::invokeMethod(
+            this, [this, resourceId] { SetIcon(resourceId); }, Qt::QueuedConnection);
+        return added_;
+    }
     const auto icon = FindIconResource(resourceId);
     return icon && SetIcon(*icon);
 }
 
 bool CTrayIcon::SetIcon(const QString& resourceName) {
+    if (!OnOwnThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, resourceName] { SetIcon(resourceName); }, Qt::QueuedConnection);
+        return added_;
+    }
     const auto icon = FindIconResource(resourceName);
     return icon && SetIcon(*icon);
 }
@@ -122,6 +143,11 @@ bool CTrayIcon::SetIcon(const QString& resourceName) {
 bool CTrayIcon::SetTooltipText(const QString& text) {
     if (!added_) {
         return false;
+    }
+    if (!OnOwnThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { SetTooltipText(text); }, Qt::QueuedConnection);
+        return true;
     }
     tooltip_ = FitTooltip(text);
     if (tray_) {

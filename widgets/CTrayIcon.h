@@ -14,6 +14,7 @@
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,6 +45,9 @@ public:
     // owner's top-level window, and adds the icon.
     bool Create(QWidget* owner, uint32_t callbackMessage, const QString& tooltip, const QIcon& icon,
                 uint32_t iconId);
+    // The setters may be called from worker threads (the connection handling changes the
+    // icon): there they hand the change to the icon's thread and return whether the icon is
+    // added; the change happens when that thread next runs its events.
     bool SetIcon(const QIcon& icon);
     // By registered icon resource; false (icon unchanged) when there is none.
     bool SetIcon(int resourceId);
@@ -93,7 +97,9 @@ private:
     int DefaultCommand(const QMenu* popup) const;
     void BringOwnerForward();
 
-    bool added_ = false;
+    bool OnOwnThread() const;
+
+    std::atomic<bool> added_ = false;
     bool hidden_ = false;
     QPointer<QWidget> owner_;
     uint32_t callbackMessage_ = 0;

@@ -201,7 +201,12 @@ CSkinColorBtn::CSkinColorBtn(QWidget* parent, int id)
     };
 }
 
-CSkinColorBtn::~CSkinColorBtn() = default;
+CSkinColorBtn::~CSkinColorBtn() {
+    if (popup_) {
+        popup_->DetachButton();
+        delete popup_;
+    }
+}
 
 void CSkinColorBtn::SetColor(ColorRef colour) {
     colour_ = colour;

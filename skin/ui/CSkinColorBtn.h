@@ -34,6 +34,8 @@ public:
     void ChooseCell(int index);
     void ChooseAutomatic();
     void ChooseOther();
+    // The button is going: the popup tells it nothing more.
+    void DetachButton() { button_ = nullptr; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

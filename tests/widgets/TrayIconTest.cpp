@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -81,6 +82,20 @@ TEST_F(TrayIcon, IconsByResourceId) {
     // An unknown id keeps the icon.
     EXPECT_FALSE(tray.SetIcon(999));
     EXPECT_EQ(tray.Icon().pixmap(16).toImage().pixelColor(3, 3), QColor(Qt::green));
+}
+
+TEST_F(TrayIcon, ChangesFromAWorkerThreadHappenOnTheIconsThread) {
+    std::thread worker([this] {
+        EXPECT_TRUE(tray.SetIcon(141));
+        EXPECT_TRUE(tray.SetTooltipText("Connected"));
+    });
+    worker.join();
+    // Nothing was touched from the worker itself.
+    EXPECT_EQ(tray.SystemTrayIcon()->toolTip(), "Keyboard");
+    QApplication::processEvents();
+    EXPECT_EQ(tray.SystemTrayIcon()->toolTip(), "Connected");
+    EXPECT_EQ(tray.SystemTrayIcon()->icon().pixmap(16).toImage().pixelColor(3, 3),
+              QColor(Qt::green));
 }
 
 TEST_F(TrayIcon, DoubleClickSendsTheDefaultCommand) {

@@ -121,6 +121,17 @@ TEST_F(SkinColorBtn, AutomaticEntryChoosesNoneAndTheOwnerTakesTheAutomaticColour
     EXPECT_EQ(LeftHalf(), QColor(0, 128, 255));
 }
 
+TEST(SkinColorBtnLife, ButtonGoingWithItsPopupOpen) {
+    QWidget window;
+    auto* button = new CSkinColorBtn(&window, 1);
+    window.show();
+    button->OpenPopup();
+    QPointer<CSkinColorPopup> popup = button->Popup();
+    ASSERT_FALSE(popup.isNull());
+    delete button;
+    EXPECT_TRUE(popup.isNull());
+}
+
 TEST(ColorRef, RedIsTheLowByte) {
     EXPECT_EQ(MakeColorRef(0x12, 0x34, 0x56), 0x563412u);
     EXPECT_EQ(ToQColor(0x563412u), QColor(0x12, 0x34, 0x56));
