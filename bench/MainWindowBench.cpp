@@ -101,7 +101,10 @@ void BM_StartToWorkingStoreLoaded(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartToWorkingStoreLoaded)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_StartToWorkingStoreLoaded)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(10);
 
 void BM_Apply(benchmark::State& state) {
     Environment();

@@ -124,6 +124,7 @@ CKestrowDlg::~CKestrowDlg() {
     // Device threads first: they may still be waiting for this window.
     linkClosed_ = true;
     WakeSenders();
+    messageBoxes_->Release();
     deviceThreads_.reset();
     busyIndicator_.reset();
 }
@@ -981,6 +982,7 @@ void CKestrowDlg::CloseMainWindow() {
     // The device threads end before the stores go; a send they wait on is dropped.
     linkClosed_ = true;
     WakeSenders();
+    messageBoxes_->Release();
     if (deviceThreads_) {
         deviceThreads_->Stop();
     }

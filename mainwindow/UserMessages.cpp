@@ -7,25 +7,57 @@
 #include <QMetaObject>
 #include <QThread>
 
-namespace {
-
-// Runs fn on the user-interface thread and waits for it.
-template <typename Fn> void OnUiThread(Fn fn) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr || QThread::currentThread() == app->thread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(app, fn, Qt::BlockingQueuedConnection);
-}
-
-} // namespace
-
 QString ApplicationTitle() {
     return QStringLiteral("Kestrow");
 }
 
 MessageBoxes::MessageBoxes(QWidget* owner) : owner_(owner) {}
+
+struct MessageBoxes::Pending {
+    bool done = false;
+};
+
+bool MessageBoxes::OnUiThread(const std::function<void()>& fn) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr || QThread::currentThread() == app->thread()) {
+        fn();
+        return true;
+    }
+    auto pending = std::make_shared<Pending>();
+    std::shared_ptr<Shared> shared = shared_;
+    {
+        std::lock_guard guard(shared->lock);
+        if (shared->released) {
+            return false;
+        }
+    }
+    // The box runs on the user-interface thread; this thread waits for it, but never longer
+    // than the window lives (closing the window would otherwise wait for this thread).
+    QMetaObject::invokeMethod(
+        app,
+        [fn, pending, shared] {
+            {
+                std::lock_guard guard(shared->lock);
+                if (shared->released) {
+                    return;
+                }
+            }
+            fn();
+            std::lock_guard guard(shared->lock);
+            pending->done = true;
+            shared->changed.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock guard(shared->lock);
+    shared->changed.wait(guard, [&] { return pending->done || shared->released; });
+    return pending->done;
+}
+
+void MessageBoxes::Release() {
+    std::lock_guard guard(shared_->lock);
+    shared_->released = true;
+    shared_->changed.notify_all();
+}
 
 QString MessageBoxes::Text(std::string_view textKey, std::optional<long long> argument) {
     const std::string text = LangText(textKey, CurrentLanguageIndex());
@@ -33,8 +65,8 @@ QString MessageBoxes::Text(std::string_view textKey, std::optional<long long> ar
 }
 
 void MessageBoxes::Inform(const QString& caption, const QString& text) {
-    OnUiThread([&] {
-        QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, owner_.data());
+    OnUiThread([owner = owner_, caption, text] {
+        QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, owner.data());
         box.exec();
     });
 }
@@ -54,13 +86,13 @@ void MessageBoxes::ShowPathText(std::string_view textKey, const std::filesystem:
 }
 
 bool MessageBoxes::AskYesNo(std::string_view textKey, std::optional<long long> argument) {
-    bool yes = false;
+    auto yes = std::make_shared<bool>(false);
     const QString text = Text(textKey, argument);
-    OnUiThread([&] {
+    OnUiThread([owner = owner_, text, yes] {
         QMessageBox box(QMessageBox::Question, ApplicationTitle(), text,
-                        QMessageBox::Yes | QMessageBox::No, owner_.data());
+                        QMessageBox::Yes | QMessageBox::No, owner.data());
         box.setDefaultButton(QMessageBox::No);
-        yes = box.exec() == QMessageBox::Yes;
+        *yes = box.exec() == QMessageBox::Yes;
     });
-    return yes;
+    return *yes;
 }

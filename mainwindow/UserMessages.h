@@ -9,6 +9,10 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 
 class UserMessages : public MessageSink, public FileMessageSink {
 public:
@@ -31,9 +35,25 @@ public:
     // The text of a language key with its number filled in.
     static QString Text(std::string_view textKey, std::optional<long long> argument);
 
+    // The window is closing: threads waiting for an answer go on at once (as if OK or No had
+    // been chosen), and later calls from other threads show nothing.
+    void Release();
+
 private:
+    struct Pending;
+    // Runs fn on the user-interface thread; from another thread waits until it ran or
+    // Release() was called. False when it did not run.
+    bool OnUiThread(const std::function<void()>& fn);
     void Inform(const QString& caption, const QString& text);
+
+    // Shared with the queued boxes, which may run after this object is gone.
+    struct Shared {
+        std::mutex lock;
+        std::condition_variable changed;
+        bool released = false;
+    };
     QPointer<QWidget> owner_;
+    std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
 };
 
 // The caption of every box but the no-device one.
