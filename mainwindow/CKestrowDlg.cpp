@@ -589,6 +589,27 @@ void CKestrowDlg::OnProfileReload() {
     }
 }
 
+void CKestrowDlg::OnKeyboardProfileChanged() {
+    uint8_t info[kInfoBlockLength] = {};
+    if (CmdReadInfoBlock(info) != kCmdOk || info[10] >= kProfileCount) {
+        return;
+    }
+    const int p = info[10];
+    DeviceState().CurrentProfile = p;
+    if (DeviceState().CachedProfile.load() == p) {
+        return;
+    }
+    // The keyboard is on another profile now: the key map and every later Apply must follow
+    // it, or Apply would write the old profile's records into the new profile's table.
+    DeviceState().CachedProfile = p;
+    CheckProfileButton(p);
+    viewMode_ = 0;
+    SetSwitchText();
+    RefreshKeyButtons();
+    RefreshMarks();
+    BuildProfileMenu(false);
+}
+
 void CKestrowDlg::OnDisconnected() {
     if (shell_ != nullptr) {
         shell_->CloseAboutBox();
@@ -837,9 +858,13 @@ void CKestrowDlg::OnTimer(int id) {
         busyFrame_ = (busyFrame_ + 1) % static_cast<int>(busyFrames_.size());
         break;
     case 1051:
-    case 1053:
-        // The lighting (and for 1053 the user colour modes) are reread by the lighting panel.
+        // The lighting is reread by the lighting panel.
         KillTimer(id);
+        break;
+    case 1053:
+        KillTimer(id);
+        OnKeyboardProfileChanged();
+        // The user colour modes and the lighting are reread by the lighting panel.
         break;
     case kTimerPreview:
         // The preview does nothing while lighting mode is off; re-armed at its running rate.

@@ -249,6 +249,7 @@ private:
     intptr_t HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void OnProfileReload();
     void OnDisconnected();
+    void OnKeyboardProfileChanged();
     void OnLanguage(int languageIndex);
     void OnTimer(int id);
     void OnClicked(int id);

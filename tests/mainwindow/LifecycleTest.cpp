@@ -264,3 +264,22 @@ TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {
     ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_EQ(menu->actions()[0]->text().toStdString(), LangText("MENU_1", CurrentLanguageIndex()));
 }
+
+TEST_F(MainWindowTest, AProfileChangeOnTheKeyboardIsFollowedByTheKeyMapAndApply) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    ASSERT_EQ(DeviceState().CachedProfile.load(), 0);
+    ASSERT_TRUE(keyboard_->ChangeProfileOnKeyboard(2));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck(); }, 5000));
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_EQ(DeviceState().CachedProfile.load(), 2);
+    EXPECT_EQ(DeviceState().CurrentProfile.load(), 2);
+    // Apply now sends the table of the profile the keyboard is on.
+    keyboard_->ClearFrameLog();
+    dlg_->SetPendingChanges(1);
+    dlg_->ApplyChanges();
+    const std::vector<unsigned> offsets = RequestOffsets(*keyboard_, 8);
+    ASSERT_FALSE(offsets.empty());
+    EXPECT_EQ(offsets.front(), 2u * 378u);
+}
