@@ -155,8 +155,7 @@ bool CKestrowDlg::OnInitDialog() {
         return false;
     }
     CBaseDialog::OnInitDialog();
-    // The system menu's about item: the skinned window has no system menu; the tray menu's
-    // About stands in for it.
+    // No system menu on a frameless window: the tray menu's About stands in for item 0x10.
     // The window icon is the program icon (set by the constructor).
     startedHidden_ = 0;
     DeviceState().CachedProfile = -1;
@@ -169,7 +168,7 @@ bool CKestrowDlg::OnInitDialog() {
     {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
-        store.strings.ClearAll();
+        ClearWorkingStore();
         MakeDefaultStore({}, 0, true);
     }
     // The macro recorder's state belongs to the key-setting dialog, which starts it clear.
@@ -299,8 +298,13 @@ void CKestrowDlg::CreateControls() {
     MakeButton(kIdProfileMenu)->hide();
 
     for (int i = 0; i < 3; ++i) {
-        colourEdits_[static_cast<size_t>(i)] = new QLineEdit(this);
-        SetControlId(colourEdits_[static_cast<size_t>(i)], 1208 + i);
+        auto* edit = new QLineEdit(this);
+        SetControlId(edit, 1208 + i);
+        // Drawn over the dark face of the lighting panel.
+        edit->setStyleSheet(QStringLiteral("QLineEdit { background: rgba(255,255,255,24); color: "
+                                           "white; border: 1px solid rgba(255,255,255,60); "
+                                           "border-radius: 3px; }"));
+        colourEdits_[static_cast<size_t>(i)] = edit;
     }
 
     busy_ = new QLabel(this);
