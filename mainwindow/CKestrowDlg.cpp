@@ -49,8 +49,19 @@ CPngButton::TextColours SkinTextColours() {
 
 const QString kArialUnicode = QStringLiteral("Arial Unicode MS");
 
+// Sections of the skin layout file.
+constexpr const char* kButtonInfo = "BUTTONINFO";
+constexpr const char* kButtonInfo2 = "BUTTONINFO2";
+// D1-D6 have no key code of their own.
+constexpr const char* kDKeySkinKeys[] = {"KEY_D1", "KEY_D2", "KEY_D3",
+                                         "KEY_D4", "KEY_D5", "KEY_D6"};
+
 QString Lang(std::string_view key) {
     return QString::fromStdString(LangText(key, CurrentLanguageIndex()));
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
 // The tray icons 128 (idle), 141 (connected) and 142 (special mode), drawn as small keyboards.
@@ -192,7 +203,7 @@ bool CKestrowDlg::OnInitDialog() {
         setWindowFlag(Qt::Tool, true);
     }
     windowUserData_ = kMainWindowTag;
-    setWindowTitle(Lang("MAIN_CAPTION"));
+    setWindowTitle(Q(LangText("MAIN_CAPTION", CurrentLanguageIndex())));
     // The 212 named events for other processes: no Linux counterpart, not created.
 
     viewMode_ = 0;
@@ -332,18 +343,18 @@ void CKestrowDlg::PlaceKeyButtons() {
     // A disabled key button looks like a normal one; a checked one is cut from main_disable.
     for (size_t i = 0; i < GKeyTable.size(); ++i) {
         const std::string key = "FUNC_G" + std::to_string(i + 1);
-        PlaceImageControl(Button(GKeyTable[i]), file, "BUTTONINFO", key, n, o, d, n, c);
+        PlaceImageControl(Button(GKeyTable[i]), file, kButtonInfo, key, n, o, d, n, c);
     }
     for (const KeyButtonEntry& entry : KeyButtonTable) {
-        PlaceImageControl(Button(entry.id), file, "BUTTONINFO", KeySkinKey(entry.keyCode).data(), n,
+        PlaceImageControl(Button(entry.id), file, kButtonInfo, KeySkinKey(entry.keyCode).data(), n,
                           o, d, n, c);
     }
     // The buttons of no key of their own.
     for (int i = 0; i < kDKeyCount; ++i) {
-        PlaceImageControl(Button(kFirstDKeyId + i), file, "BUTTONINFO",
-                          "KEY_D" + std::to_string(i + 1), n, o, d, n, c);
+        PlaceImageControl(Button(kFirstDKeyId + i), file, kButtonInfo, kDKeySkinKeys[i], n, o, d, n,
+                          c);
     }
-    PlaceImageControl(Button(kEnterUpperId), file, "BUTTONINFO", "KEY_ENTER2", n, o, d, n, c);
+    PlaceImageControl(Button(kEnterUpperId), file, kButtonInfo, "KEY_ENTER2", n, o, d, n, c);
 }
 
 void CKestrowDlg::PlaceOtherButtons() {
@@ -354,7 +365,7 @@ void CKestrowDlg::PlaceOtherButtons() {
     const QPixmap* x = &keyImageSet_[kDisable];
     auto place = [&](int id, const char* key, const QPixmap* a, const QPixmap* b, const QPixmap* c2,
                      const QPixmap* e, const QPixmap* f) {
-        PlaceImageControl(Button(id), file, "BUTTONINFO", key, a, b, c2, e, f);
+        PlaceImageControl(Button(id), file, kButtonInfo, key, a, b, c2, e, f);
         return Button(id);
     };
 
@@ -365,11 +376,14 @@ void CKestrowDlg::PlaceOtherButtons() {
     place(kIdMacro, "FUNC_MACRO", n, o, d, n, n);
     place(IDOK, "CONTROL_OK", n, o, d, n, n);
     place(IDCANCEL, "CONTROL_CANCEL", n, o, d, n, n);
-    place(kIdHelp, "CONTROL_HELP", n, o, d, n, n)->SetTooltipText(Lang("MAIN_HELP_PROMPT"));
-    place(kIdClose, "CONTROL_CLOSE", n, o, d, n, n)->SetTooltipText(Lang("MAIN_CLOSE_PROMPT"));
+    place(kIdHelp, "CONTROL_HELP", n, o, d, n, n)
+        ->SetTooltipText(Q(LangText("MAIN_HELP_PROMPT", CurrentLanguageIndex())));
+    place(kIdClose, "CONTROL_CLOSE", n, o, d, n, n)
+        ->SetTooltipText(Q(LangText("MAIN_CLOSE_PROMPT", CurrentLanguageIndex())));
     place(kIdMinimize, "CONTROL_MINIMIZE", n, o, d, n, n)
-        ->SetTooltipText(Lang("MAIN_MINIMIZE_PROMPT"));
-    place(kIdMenu, "CONTROL_MENU", n, o, d, n, n)->SetTooltipText(Lang("MAIN_MENU_PROMPT"));
+        ->SetTooltipText(Q(LangText("MAIN_MINIMIZE_PROMPT", CurrentLanguageIndex())));
+    place(kIdMenu, "CONTROL_MENU", n, o, d, n, n)
+        ->SetTooltipText(Q(LangText("MAIN_MENU_PROMPT", CurrentLanguageIndex())));
     place(kIdApply, "CONTROL2_APPLY", n, o, d, x, n);
     const char* locks[] = {"LOCK_CAPS", "LOCK_NUM", "LOCK_SCROLL", "LOCK_AB"};
     for (int i = 0; i < 4; ++i) {
@@ -389,8 +403,7 @@ void CKestrowDlg::PlaceOtherButtons() {
     place(kIdSwitch, "FUNC_SWITCH", n, o, d, n, x);
     const char* colours[] = {"COLOR_R", "COLOR_G", "COLOR_B"};
     for (int i = 0; i < 3; ++i) {
-        PlaceControl(this, file, "BUTTONINFO", colours[i]);
-        PlaceControl(colourEdits_[static_cast<size_t>(i)], file, "BUTTONINFO", colours[i]);
+        PlaceControl(colourEdits_[static_cast<size_t>(i)], file, kButtonInfo, colours[i]);
     }
     const char* reports[] = {"FUNC_REPORT1", "FUNC_REPORT2", "FUNC_REPORT3", "FUNC_REPORT4"};
     const int reportIds[] = {1147, 1168, 1169, 1170};
@@ -398,7 +411,7 @@ void CKestrowDlg::PlaceOtherButtons() {
         place(reportIds[i], reports[i], n, o, d, n, x);
     }
     place(kFnKeyId, "KEY_FN", n, o, d, n, x);
-    PlaceControl(busy_, file, "BUTTONINFO", "CONTROL_JDTStatic");
+    PlaceControl(busy_, file, kButtonInfo, "CONTROL_JDTStatic");
 
     // The arrows over the flip buttons are drawn from the arrow sprite sheet.
     for (int id : {kIdLeftArrow, kIdRightArrow}) {
@@ -431,8 +444,8 @@ void CKestrowDlg::UpdateArrow(int flipButtonId) {
     }
     const std::string base = flipLayout_ == 1 ? (left ? "UP_ARROW_LEFT" : "UP_ARROW_RIGHT")
                                               : (left ? "DOWN_ARROW_LEFT" : "DOWN_ARROW_RIGHT");
-    PlaceImageControlSplit(arrow, SkinFile(), "BUTTONINFO", left ? "LEFT_ARROW" : "RIGHT_ARROW",
-                           "BUTTONINFO2", base + "1", &keyImageSet_[kArrow]);
+    PlaceImageControlSplit(arrow, SkinFile(), kButtonInfo, left ? "LEFT_ARROW" : "RIGHT_ARROW",
+                           kButtonInfo2, base + "1", &keyImageSet_[kArrow]);
     arrow->raise();
 }
 
@@ -582,7 +595,11 @@ void CKestrowDlg::OnProfileReload() {
         CheckProfileButton(p);
         DeviceState().CurrentProfile = p;
     }
-    RefreshKeyButtons();
+    // The reload described the buttons; the flip and, in colour view, the marks follow.
+    ApplyFlipLayout();
+    if (viewMode_ == 1) {
+        RefreshMarks();
+    }
     BuildProfileMenu(false);
     // The lighting, LightingMode and the per-key colours are reread by the lighting panel.
     // Without a notification area the window could not be reached: it comes forward itself.
@@ -658,7 +675,8 @@ void CKestrowDlg::CreateTray() {
     }
     tray_ = std::make_unique<CTrayIcon>();
     if (notificationArea_) {
-        tray_->Create(this, kTrayCallbackMessage, Lang("KEYBOARD_TRAY_DESC"),
+        tray_->Create(this, kTrayCallbackMessage,
+                      Q(LangText("KEYBOARD_TRAY_DESC", CurrentLanguageIndex())),
                       TrayIconPicture(kTrayIconAbsent), kTrayIconId);
     }
     tray_->SetClickCommand(kIdProfileMenu);

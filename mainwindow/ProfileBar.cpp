@@ -16,8 +16,8 @@
 
 namespace {
 
-QString Lang(std::string_view key) {
-    return QString::fromStdString(LangText(key, CurrentLanguageIndex()));
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
 std::filesystem::path ChooseProfileFile(QWidget* owner, bool save) {
@@ -164,7 +164,7 @@ void CKestrowDlg::BuildProfileMenu(bool create) {
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     };
-    add(kProfileMenuFirst, Lang("DEFAULT_PROFILE_NAME"));
+    add(kProfileMenuFirst, Q(LangText("DEFAULT_PROFILE_NAME", CurrentLanguageIndex())));
     profileMenu_->addSeparator();
     for (int i = 0; i < kProfileCount; ++i) {
         add(kProfileMenuFirst + 1 + i, QString::fromStdString(ProfilePath(i).filename().string()));
@@ -176,7 +176,8 @@ void CKestrowDlg::BuildProfileMenu(bool create) {
         marked->setChecked(true);
         if (CPngButton* button = Button(kIdProfiles)) {
             button->setText(marked->text());
-            button->SetTooltipText(Lang("PROFILE_TIP") + marked->text());
+            button->SetTooltipText(Q(LangText("PROFILE_TIP", CurrentLanguageIndex())) +
+                                   marked->text());
         }
     }
 }

@@ -220,3 +220,14 @@ TEST_F(ProfileBarTest, ImportSendsAllThreeProfilesOrNothing) {
     EXPECT_EQ(keyboard_->KeyTable(2)[kFactoryPositionA * 3 + 2], 0);
     EXPECT_EQ(dlg_->PendingChanges(), 0);
 }
+
+TEST_F(ProfileBarTest, ASwitchTheKeyboardDidNotTakeLeavesTheButtonsAsTheyWere) {
+    StartOnProfile(0);
+    keyboard_->FailWrites(kSimForever);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 2);
+    keyboard_->FailWrites(0);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 0);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
+    EXPECT_EQ(DeviceState().CachedProfile.load(), 0);
+}
