@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(memory.macroArea.size() == memory.infoBlock[11] * kSimMacroUnit, "macro length");
 
     SimulatedKeyboard keyboard(memory.model);
-    keyboard.SetMemory(memory);
-    Require(keyboard.Memory() == memory, "the keyboard did not take the memory");
+    Require(keyboard.SetMemory(memory) && keyboard.Memory() == memory,
+            "the keyboard did not take the memory");
 
     const std::string written = SerializeSimKeyboardMemory(keyboard.Memory());
     Require(written.size() == size, "written back at another length");

@@ -40,7 +40,8 @@ AssignmentDescription DescribeAssignmentText(KeyCode code, const KeyAssignment& 
     switch (record.type) {
     case AssignmentType::kKey:
         d.tooltip += Text("KEY_PROMPT_SINGLE");
-        d.tooltip += KeyNameFromCode(static_cast<KeyCode>(record.value <= 0xFFFF ? record.value : 0));
+        d.tooltip +=
+            KeyNameFromCode(static_cast<KeyCode>(record.value <= 0xFFFF ? record.value : 0));
         d.tooltip += ")";
         break;
     case AssignmentType::kMacro:

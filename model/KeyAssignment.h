@@ -68,12 +68,13 @@ constexpr uint16_t GKeyParam(int n) {
 }
 
 // The record index of a key code inside one area: KeyCodeToIndex for keys, 255 + n for G-key n;
-// -1 for codes that have no record.
+// -1 for codes that have no record (0x080-0x0FF are no key codes: their index would be an E0
+// key's).
 constexpr int RecordIndexOfCode(KeyCode code) {
     if (IsGKeyCode(code)) {
         return 255 + GKeyNumber(code);
     }
-    if (code == 0 || code >= 0x180) {
+    if (code == 0 || (code >= 0x080 && code < 0x100) || code >= 0x180) {
         return -1;
     }
     return KeyCodeToIndex(code);

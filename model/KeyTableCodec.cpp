@@ -62,8 +62,7 @@ void EncodeKeyTablePositions(const KeyRecordBlock& block, int profile, const Key
                              const int* macroPositions,
                              std::span<uint8_t, kKeyTableBufferSize> out) {
     std::fill(out.begin(), out.end(), uint8_t{0});
-    std::copy_n(layout.defaults.begin(), std::min(layout.defaults.size(), out.size()),
-                out.begin());
+    std::copy_n(layout.defaults.begin(), std::min(layout.defaults.size(), out.size()), out.begin());
     const int positions = layout.UsablePositions();
     for (int i = 0; i < positions; ++i) {
         const SlotAction def = layout.DefaultAt(i);
@@ -71,7 +70,8 @@ void EncodeKeyTablePositions(const KeyRecordBlock& block, int profile, const Key
         if (r < 0) {
             continue;
         }
-        const SlotAction action = EncodeAssignment(block.Record(profile, r), def, macroPositions[r]);
+        const SlotAction action =
+            EncodeAssignment(block.Record(profile, r), def, macroPositions[r]);
         out[3 * static_cast<size_t>(i)] = action.b0;
         out[3 * static_cast<size_t>(i) + 1] = action.b1;
         out[3 * static_cast<size_t>(i) + 2] = action.b2;
@@ -82,8 +82,7 @@ void EncodeKeyTablePositions(const KeyRecordBlock& block, int profile, const Key
 void DecodeKeyTableInto(std::span<const uint8_t> table, const KeyTableLayout& layout,
                         KeyRecordBlock& block, int area) {
     ResetArea(block, area);
-    const int positions =
-        std::min(layout.UsablePositions(), static_cast<int>(table.size() / 3));
+    const int positions = std::min(layout.UsablePositions(), static_cast<int>(table.size() / 3));
     for (int i = 0; i < positions; ++i) {
         const SlotAction def = layout.DefaultAt(i);
         const SlotAction got{table[3 * static_cast<size_t>(i)],

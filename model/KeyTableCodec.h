@@ -44,7 +44,8 @@ void DecodeKeyTableInto(std::span<const uint8_t> table, const KeyTableLayout& la
 // --- implementation of the template ---
 
 void EncodeKeyTablePositions(const KeyRecordBlock& block, int profile, const KeyTableLayout& layout,
-                             const int* macroPositions, std::span<uint8_t, kKeyTableBufferSize> out);
+                             const int* macroPositions,
+                             std::span<uint8_t, kKeyTableBufferSize> out);
 
 template <typename MacroIndexOf>
 void EncodeKeyTableWith(const KeyRecordBlock& block, int profile, const KeyTableLayout& layout,

@@ -2,6 +2,7 @@
 
 #include "device/DeviceState.h"
 #include "device/Protocol.h"
+#include "skin/Language.h"
 
 #include <algorithm>
 
@@ -70,6 +71,10 @@ EffectTable BuildEffectTable(std::span<const uint8_t> infoBlock) {
     return table;
 }
 
+std::string EffectName(uint8_t code) {
+    return ModeText(std::to_string(code), CurrentLanguageIndex());
+}
+
 EffectOptions OptionsOfEffect(uint8_t code) {
     EffectOptions o;
     if (code == 0 || code == 19 || code > 20) {
@@ -85,11 +90,14 @@ EffectOptions OptionsOfEffect(uint8_t code) {
     } else if (code == 18) {
         o.direction = DirectionPair::DiffuseConverge;
     }
-    switch (code) {
-    case 1: case 2: case 3: case 5: case 7: case 8: case 9: case 13: case 14: case 15:
+    // The colour effects whose selection also writes the multicolour flag.
+    constexpr uint8_t kColourEffects[] = {1, 2, 3, 5, 7, 8, 9, 13, 14, 15};
+    if (std::find(std::begin(kColourEffects), std::end(kColourEffects), code) !=
+        std::end(kColourEffects)) {
         o.colourGroup = true;
         o.writesMulticolour = true;
-        break;
+    }
+    switch (code) {
     case 10:
         o.colourGroup = true;
         break;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,15 +22,15 @@ using LightRecord = std::array<uint8_t, kLightRecordSize>;
 // Record bytes the program reads or writes.
 namespace LightField {
 inline constexpr int Effect = 0;
-inline constexpr int Brightness = 1;   // 0..5
-inline constexpr int Speed = 2;        // 0..5, stored as 5 - slider position
-inline constexpr int Direction = 3;    // 0xFF first choice, anything else the second
-inline constexpr int Multicolour = 4;  // nonzero: cycles through colours
-inline constexpr int Colour = 5;       // 5, 6, 7: red, green, blue
-inline constexpr int ReportRate = 15;  // 0..3
-inline constexpr int FourColour = 17;  // 0 red, 1 yellow, 2 green, 3 blue
+inline constexpr int Brightness = 1;  // 0..5
+inline constexpr int Speed = 2;       // 0..5, stored as 5 - slider position
+inline constexpr int Direction = 3;   // 0xFF first choice, anything else the second
+inline constexpr int Multicolour = 4; // nonzero: cycles through colours
+inline constexpr int Colour = 5;      // 5, 6, 7: red, green, blue
+inline constexpr int ReportRate = 15; // 0..3
+inline constexpr int FourColour = 17; // 0 red, 1 yellow, 2 green, 3 blue
 inline constexpr int ReactionMulticolour = 18;
-inline constexpr int TriggerMode = 19; // 0 single key, 1 grid
+inline constexpr int TriggerMode = 19;  // 0 single key, 1 grid
 inline constexpr int SecondColour = 25; // 25..27, multicolour flag 28
 inline constexpr int ThirdColour = 30;  // 30..32, multicolour flag 33
 } // namespace LightField
@@ -69,6 +70,21 @@ EffectOptions OptionsOfEffect(uint8_t code);
 // Colours as one integer: red + 256 x green + 65536 x blue.
 constexpr uint32_t PackColour(uint8_t red, uint8_t green, uint8_t blue) {
     return red | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue) << 16;
+}
+
+// The effect's name: section MODE of the language file, key = the code in decimal.
+std::string EffectName(uint8_t code);
+
+// Slider positions and stored values, both 0..5: brightness is stored as shown, speed reversed.
+constexpr uint8_t SpeedValueFromSlider(int position) {
+    return static_cast<uint8_t>(5 - (position < 0 ? 0 : position > 5 ? 5 : position));
+}
+constexpr int SliderFromSpeedValue(uint8_t value) {
+    return 5 - (value > 5 ? 5 : value);
+}
+// 0xFF is the first choice of a direction pair; every other value the second.
+constexpr bool IsFirstDirection(uint8_t value) {
+    return value == kDirectionFirst;
 }
 
 struct PresetColour {

@@ -129,8 +129,7 @@ MacroAction DecodeMacroStep(const uint8_t* step) {
     const uint16_t word = ReadU16(step);
     MacroAction action;
     action.delay = (word & 0x0FFFu) * 10;
-    action.key = SlotActionToKeyCode(
-        {static_cast<uint8_t>((word >> 12) & 7), step[2], step[3]});
+    action.key = SlotActionToKeyCode({static_cast<uint8_t>((word >> 12) & 7), step[2], step[3]});
     action.direction = (word & 0x8000) ? MacroAction::kPress : MacroAction::kRelease;
     return action;
 }

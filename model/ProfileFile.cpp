@@ -63,8 +63,8 @@ public:
         bytes.resize(size);
         size_t done = 0;
         while (done < size) {
-            const ssize_t n = ::pread(fd_, bytes.data() + done, size - done,
-                                      static_cast<off_t>(done));
+            const ssize_t n =
+                ::pread(fd_, bytes.data() + done, size - done, static_cast<off_t>(done));
             if (n < 0 && errno == EINTR) {
                 continue;
             }
@@ -252,12 +252,20 @@ bool LoadProfileFile(const std::filesystem::path& path) {
     }
     const long long size = file.Size();
     std::string bytes;
-    if (size < 0 || !file.Read(bytes, static_cast<size_t>(size))) {
+    if (size < kKeyRecordBlockSize || !file.Read(bytes, kHeaderSize) ||
+        bytes.size() != kHeaderSize) {
         return false;
     }
+    // Only what the header describes is read; anything after it is not part of the profile.
+    const auto* header = reinterpret_cast<const uint8_t*>(bytes.data());
+    const unsigned long long described =
+        kKeyRecordBlockSize + ReadU16(header + 14) * 1ull * kMacroRecordSize + ReadU32(header + 16);
     ProfileStore& store = WorkingStore();
     std::lock_guard guard(store.lock);
     try {
+        if (!file.Read(bytes, static_cast<size_t>(std::min<unsigned long long>(described, size)))) {
+            return false;
+        }
         return ParseProfileFileImage(bytes, store);
     } catch (const std::bad_alloc&) {
         return false;

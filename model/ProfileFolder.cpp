@@ -14,7 +14,8 @@ bool EnsureProfileFolder() {
     if (!std::filesystem::create_directories(folder, error)) {
         return std::filesystem::is_directory(folder, error);
     }
-    const std::filesystem::path colourTemplate = ProgramFolder() / "Skins" / "UserDengColor_3.userd";
+    const std::filesystem::path colourTemplate =
+        ProgramFolder() / "Skins" / "UserDengColor_3.userd";
     for (int n = 0; n < 3; ++n) {
         std::filesystem::copy_file(colourTemplate,
                                    folder / ("UserDengColor_" + std::to_string(n) + ".userd"),

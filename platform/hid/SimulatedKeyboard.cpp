@@ -628,15 +628,16 @@ SimKeyboardMemory SimulatedKeyboard::Memory() const {
     return core_->memory;
 }
 
-void SimulatedKeyboard::SetMemory(const SimKeyboardMemory& memory) {
+bool SimulatedKeyboard::SetMemory(const SimKeyboardMemory& memory) {
     std::lock_guard lock(core_->mutex);
     if (memory.model != core_->model ||
         memory.keyTables.size() != kSimProfileCount * core_->model.keyTableLength ||
         memory.macroArea.size() != memory.infoBlock[kFirstFirmwareByte] * kSimMacroUnit) {
-        return;
+        return false;
     }
     core_->memory = memory;
     core_->MemoryChanged();
+    return true;
 }
 
 std::array<uint8_t, kSimInfoBlockSize> SimulatedKeyboard::InfoBlock() const {

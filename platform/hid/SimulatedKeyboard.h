@@ -104,7 +104,8 @@ inline constexpr unsigned kSimForever = 0xFFFFFFFFu;
 
 class SimulatedKeyboard : public HidBackend {
 public:
-    // Fresh from the factory (FactorySimKeyboardMemory), plugged in, no faults.
+    // Fresh from the factory (FactorySimKeyboardMemory), plugged in, no faults. Ids other than
+    // the two supported pairs give the 0x0C45/0x5004 keyboard.
     explicit SimulatedKeyboard(const SimKeyboardModel& model = kSimModel5004);
     ~SimulatedKeyboard() override;
     SimulatedKeyboard(const SimulatedKeyboard&) = delete;
@@ -128,7 +129,8 @@ public:
 
     // Memory, for tests and tools (copies; setters take effect at once, outside any frame).
     SimKeyboardMemory Memory() const;
-    void SetMemory(const SimKeyboardMemory& memory); // must be of this model; ignored otherwise
+    // False (and nothing changed) for another model's memory or areas of the wrong length.
+    bool SetMemory(const SimKeyboardMemory& memory);
     std::array<uint8_t, kSimInfoBlockSize> InfoBlock() const;
     // All 44 bytes, firmware bytes included; byte 11 resizes the macro area (kept bytes stay,
     // new ones are 0).

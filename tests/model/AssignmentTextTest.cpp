@@ -1,5 +1,7 @@
-#include "SimKeyboardFixture.h"
 #include "model/AssignmentText.h"
+
+#include "SimKeyboardFixture.h"
+#include "model/KeyRecordAccess.h"
 #include "model/MacroChecks.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +70,20 @@ TEST_F(Assignments, RestoreDefaultClearsTheActiveProfilesButtonsOnly) {
     EXPECT_EQ(buttons.pending, std::vector<int>{1});
 }
 
+TEST_F(Assignments, StoredGKeyRecordsKeepTheirCode) {
+    EXPECT_TRUE(StoreCurrentRecord(GKeyCode(11), {AssignmentType::kKey, 0, 0x01E}));
+    EXPECT_EQ(Block().Record(1, 266), (KeyAssignment{AssignmentType::kKey, 0x1302, 0x01E}));
+    EXPECT_TRUE(StoreCurrentRecord(GKeyCode(11), {AssignmentType::kMacro, 3, 5}));
+    EXPECT_EQ(Block().Record(1, 266).param, 3);
+    EXPECT_TRUE(StoreCurrentRecord(0x01E, {AssignmentType::kDisabled}));
+    EXPECT_EQ(Block().Record(1, 0x01E).type, AssignmentType::kDisabled);
+    EXPECT_FALSE(StoreCurrentRecord(0x0A0, {AssignmentType::kDisabled})); // no record
+    DeviceState().CachedProfile.store(-1);
+    DeviceState().DeviceOpen.store(0);
+    EXPECT_FALSE(StoreCurrentRecord(0x01E, {}));
+    EXPECT_EQ(Block().Record(1, 0x01E).type, AssignmentType::kDisabled);
+}
+
 TEST_F(Assignments, DeletingAUsedMacroAsksFirst) {
     EXPECT_TRUE(MacroMayBeDeleted(Macro(5), messages));
     EXPECT_TRUE(messages.asked.empty());
@@ -86,12 +102,12 @@ TEST_F(Assignments, DeletingAUsedMacroAsksFirst) {
 
 TEST_F(Assignments, ApplyingTheDialogsListResolvesEveryMacroReference) {
     buttons.codes = {0x01E, 0x030, GKeyCode(3)};
-    Block().Record(1, 0x01E) = {AssignmentType::kMacro, 2, 5};          // kept
-    Block().Record(1, 0x030) = {AssignmentType::kMacro, 2, 7};          // gone
-    Block().Record(1, 258) = {AssignmentType::kMacro, 2, 8};            // not yet applied
-    Block().Record(0, 0x030) = {AssignmentType::kMacro, 2, 0x10005};    // 16 bits: id 5
-    Block().Record(2, 0x02E) = {AssignmentType::kMacro, 2, 0};          // no id yet
-    Block().Record(0, 0x02E) = {AssignmentType::kMacro, 2, 9};          // gone, not shown
+    Block().Record(1, 0x01E) = {AssignmentType::kMacro, 2, 5};       // kept
+    Block().Record(1, 0x030) = {AssignmentType::kMacro, 2, 7};       // gone
+    Block().Record(1, 258) = {AssignmentType::kMacro, 2, 8};         // not yet applied
+    Block().Record(0, 0x030) = {AssignmentType::kMacro, 2, 0x10005}; // 16 bits: id 5
+    Block().Record(2, 0x02E) = {AssignmentType::kMacro, 2, 0};       // no id yet
+    Block().Record(0, 0x02E) = {AssignmentType::kMacro, 2, 9};       // gone, not shown
     ApplyDialogMacros({Macro(5), Macro(8, 1)}, &buttons);
     EXPECT_EQ(Block().Record(1, 0x01E).value, 5u);
     EXPECT_EQ(Block().Record(1, 0x030), KeyAssignment{});

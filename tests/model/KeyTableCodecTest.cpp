@@ -1,5 +1,6 @@
-#include "ModelTestSupport.h"
 #include "model/KeyTableCodec.h"
+
+#include "ModelTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -17,8 +18,8 @@ struct Codec : ::testing::Test {
     Table Encode(int profile = 0) {
         Table out{};
         EncodeKeyTableWith(
-            block, profile, layout,
-            [this](uint32_t id) { return MacroPositionIn(macros, id); }, out);
+            block, profile, layout, [this](uint32_t id) { return MacroPositionIn(macros, id); },
+            out);
         return out;
     }
     SlotAction At(const Table& t, int pos) { return {t[3 * pos], t[3 * pos + 1], t[3 * pos + 2]}; }
@@ -77,17 +78,17 @@ TEST_F(Codec, DefaultAndProgramRecordsReproduceTheFactoryBytes) {
 }
 
 TEST_F(Codec, EncodesEveryAssignmentType) {
-    Rec(0x001) = {AssignmentType::kDisabled};        // pos 8
-    Rec(0x029) = {AssignmentType::kText, 0, 4};      // pos 9 (usage 0x35)
-    Rec(0x00F) = {AssignmentType::kKey, 0, 0x054};   // pos 10: Sys Req has no usage
-    Rec(0x03A) = {AssignmentType::kKey, 0, 0x138};   // pos 11: right Alt
+    Rec(0x001) = {AssignmentType::kDisabled};           // pos 8
+    Rec(0x029) = {AssignmentType::kText, 0, 4};         // pos 9 (usage 0x35)
+    Rec(0x00F) = {AssignmentType::kKey, 0, 0x054};      // pos 10: Sys Req has no usage
+    Rec(0x03A) = {AssignmentType::kKey, 0, 0x138};      // pos 11: right Alt
     Rec(0x02A) = {AssignmentType::kKey, 0, kWheelDown}; // pos 12
-    Rec(0x01D) = {AssignmentType::kKey, 0, 0x01E};   // pos 13: A
-    Rec(0x03B) = {AssignmentType::kStopMacro};       // pos 16
-    Rec(0x002) = {AssignmentType::kMedia, 0, 7};     // pos 17
-    Rec(0x010) = {AssignmentType::kFunction, 0, 10}; // pos 18
-    Rec(0x01E) = {AssignmentType::kMedia, 0, 18};    // pos 19: no such media entry
-    Rec(0x02C) = {AssignmentType::kKey, 0, 0x10171}; // pos 20: no key code fits
+    Rec(0x01D) = {AssignmentType::kKey, 0, 0x01E};      // pos 13: A
+    Rec(0x03B) = {AssignmentType::kStopMacro};          // pos 16
+    Rec(0x002) = {AssignmentType::kMedia, 0, 7};        // pos 17
+    Rec(0x010) = {AssignmentType::kFunction, 0, 10};    // pos 18
+    Rec(0x01E) = {AssignmentType::kMedia, 0, 18};       // pos 19: no such media entry
+    Rec(0x02C) = {AssignmentType::kKey, 0, 0x10171};    // pos 20: no key code fits
     const Table t = Encode();
     EXPECT_EQ(At(t, 8), (SlotAction{0, 0, 0}));
     EXPECT_EQ(At(t, 9), (SlotAction{0, 0, 0}));
@@ -126,7 +127,7 @@ TEST_F(Codec, Position87AlwaysMirrorsPosition95) {
     Table t = Encode();
     EXPECT_EQ(At(t, 87), (SlotAction{2, 2, 0x04}));
     Rec(0x01E) = {AssignmentType::kKey, 0, 0x02E}; // A becomes C
-    Rec(0x030) = {AssignmentType::kDisabled};     // B disabled, but mirrored over
+    Rec(0x030) = {AssignmentType::kDisabled};      // B disabled, but mirrored over
     for (int p = 0; p < 3; ++p) {
         block.Record(p, RecordIndexOfCode(0x01E)) = Rec(0x01E);
         t = Encode(p);
@@ -142,17 +143,17 @@ TEST_F(Codec, DecodesEveryKindOfSlotAction) {
         t[3 * pos + 1] = a.b1;
         t[3 * pos + 2] = a.b2;
     };
-    set(8, {0, 0, 0});       // Esc
-    set(9, {3, 0xE2, 0x00}); // `
+    set(8, {0, 0, 0});        // Esc
+    set(9, {3, 0xE2, 0x00});  // `
     set(10, {3, 0x99, 0x00}); // Tab
-    set(11, {1, 1, 2});      // Caps
-    set(12, {1, 1, 8});      // left Shift: unknown mouse action
-    set(13, {2, 1, 0x24});   // left Ctrl: mask 0x24, lowest bit left Alt
-    set(16, {2, 2, 0xFE});   // F1: usage of no key
-    set(17, {5, 1, 4});      // 1
-    set(18, {5, 5, 3});      // Q
-    set(19, {4, 0x81, 0});   // A: system control
-    set(20, {5, 2, 0});      // Z
+    set(11, {1, 1, 2});       // Caps
+    set(12, {1, 1, 8});       // left Shift: unknown mouse action
+    set(13, {2, 1, 0x24});    // left Ctrl: mask 0x24, lowest bit left Alt
+    set(16, {2, 2, 0xFE});    // F1: usage of no key
+    set(17, {5, 1, 4});       // 1
+    set(18, {5, 5, 3});       // Q
+    set(19, {4, 0x81, 0});    // A: system control
+    set(20, {5, 2, 0});       // Z
     DecodeKeyTableInto(t, layout, block, 0);
     EXPECT_EQ(Rec(0x001), (KeyAssignment{AssignmentType::kDisabled}));
     EXPECT_EQ(Rec(0x029), (KeyAssignment{AssignmentType::kMedia, 0, 7}));
@@ -185,7 +186,8 @@ TEST_F(Codec, ShortOrOddInputsAreReadOnlyAsFarAsTheyGo) {
     EXPECT_EQ(block.Record(0, 0x29).type, AssignmentType::kDisabled);
     EXPECT_EQ(block.Record(0, 0x3B).type, AssignmentType::kDefault);
     Table out{};
-    EncodeKeyTableWith(block, 0, small, [](uint32_t) { return 0; }, out);
+    EncodeKeyTableWith(
+        block, 0, small, [](uint32_t) { return 0; }, out);
     EXPECT_TRUE(std::equal(read.begin(), read.begin() + 30, out.begin()));
     EXPECT_TRUE(std::all_of(out.begin() + 30, out.end(), [](uint8_t b) { return b == 0; }));
 }
@@ -200,8 +202,8 @@ TEST_F(Codec, RandomStoresSurviveEncodeDecodeEncode) {
     for (size_t i = 0; i < macros.size(); ++i) {
         macros[i].id = static_cast<uint16_t>(i + 1);
     }
-    const KeyCode keys[] = {0x01E, 0x01D, 0x15C, 0x138, kMouseLeft, kMouseMiddle, kWheelUp,
-                            0x130, 0x148, 0x00E};
+    const KeyCode keys[] = {0x01E,        0x01D,    0x15C, 0x138, kMouseLeft,
+                            kMouseMiddle, kWheelUp, 0x130, 0x148, 0x00E};
     for (int round = 0; round < 200; ++round) {
         block = KeyRecordBlock{};
         for (int r = 0; r < kRecordsPerArea; ++r) {

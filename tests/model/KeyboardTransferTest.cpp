@@ -1,5 +1,6 @@
-#include "SimKeyboardFixture.h"
 #include "model/KeyboardTransfer.h"
+
+#include "SimKeyboardFixture.h"
 #include "model/ProfileFolder.h"
 
 #include <cstring>
@@ -76,7 +77,6 @@ TEST_F(Transfer, SetDeviceProfileRewritesOnlyByte10) {
     EXPECT_FALSE(SetDeviceProfile(3));
     EXPECT_FALSE(SetDeviceProfile(-1));
     EXPECT_TRUE(Requests().empty());
-
 }
 
 TEST_F(Transfer, ApplySendsTheMacroAreaAndOnlyTheActiveTable) {
@@ -114,8 +114,8 @@ TEST_F(Transfer, ApplySendsTheMacroAreaAndOnlyTheActiveTable) {
 
 TEST_F(Transfer, EverySentTableMirrorsPosition95At87) {
     const int p95 = 95;
-    const KeyCode key95 = SlotActionToKeyCode(
-        {Factory()[3 * p95], Factory()[3 * p95 + 1], Factory()[3 * p95 + 2]});
+    const KeyCode key95 =
+        SlotActionToKeyCode({Factory()[3 * p95], Factory()[3 * p95 + 1], Factory()[3 * p95 + 2]});
     ASSERT_NE(key95, 0);
     for (int p = 0; p < 3; ++p) {
         Block().Record(p, RecordIndexOfCode(key95)) = {AssignmentType::kMedia, 0,
@@ -180,7 +180,7 @@ TEST_F(Transfer, ADeletedMacroForcesAllThreeTables) {
 TEST_F(Transfer, AFailedMacroAreaWriteIsNoSuccess) {
     DeviceState().CachedProfile.store(0);
     ExampleMacros();
-    SetInfoByte(11, 1);                      // the keyboard holds 128 bytes
+    SetInfoByte(11, 1);                     // the keyboard holds 128 bytes
     DeviceState().MacroCapacity.store(256); // but we believe 256: the area is refused
     EXPECT_FALSE(WriteStoreToKeyboard(false, &messages));
     EXPECT_EQ(Commands().back(), CmdCode::EndSession);
@@ -241,8 +241,8 @@ TEST_F(Transfer, ReadLoadAndWriteBackGiveTheSameTablesAndMacroArea) {
             SetMacroName(macros[i], "M" + std::to_string(i));
         }
         ASSERT_TRUE(WriteStoreToKeyboard(true, &messages));
-        const auto tables = std::vector{keyboard->KeyTable(0), keyboard->KeyTable(1),
-                                        keyboard->KeyTable(2)};
+        const auto tables =
+            std::vector{keyboard->KeyTable(0), keyboard->KeyTable(1), keyboard->KeyTable(2)};
         const auto area = keyboard->MacroArea();
 
         DeviceState().CachedProfile.store(1);

@@ -1,5 +1,6 @@
-#include "SimKeyboardFixture.h"
 #include "model/Lighting.h"
+
+#include "SimKeyboardFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,8 @@ protected:
         for (size_t i = 1; i + 1 < requests.size(); ++i) {
             const SimFrame& f = requests[i];
             EXPECT_EQ(f.bytes[3], command);
-            writes.push_back({FrameOffset(f), {f.bytes.begin() + 8, f.bytes.begin() + 8 + f.bytes[4]}});
+            writes.push_back(
+                {FrameOffset(f), {f.bytes.begin() + 8, f.bytes.begin() + 8 + f.bytes[4]}});
         }
         return writes;
     }
@@ -131,8 +133,8 @@ TEST_F(LightingTest, ReloadReadsTheEffectsAndTheRecordOfTheCurrentProfile) {
     EXPECT_EQ(Lighting().state.colour[1] & 0xFF, 0x10u);
     const auto info = keyboard->InfoBlock();
     EXPECT_EQ(Lighting().effects.entries.size(),
-              static_cast<size_t>(std::count_if(info.begin() + 12, info.end(),
-                                                [](uint8_t b) { return b != 0; })));
+              static_cast<size_t>(
+                  std::count_if(info.begin() + 12, info.end(), [](uint8_t b) { return b != 0; })));
     EXPECT_TRUE(Lighting().effects.UserColoursAvailable());
     std::vector<uint16_t> offsets;
     for (const SimFrame& f : Requests()) {
@@ -178,8 +180,8 @@ TEST_F(LightingTest, FieldWritesGoToTheCurrentProfilesRecord) {
     const auto writes = Writes();
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].offset, 0);
-    EXPECT_EQ(writes[0].bytes, std::vector<uint8_t>(kDefaultLightRecord.begin(),
-                                                     kDefaultLightRecord.end()));
+    EXPECT_EQ(writes[0].bytes,
+              std::vector<uint8_t>(kDefaultLightRecord.begin(), kDefaultLightRecord.end()));
 }
 
 TEST_F(LightingTest, KeyColoursGoInEightPiecesOfEighteenKeys) {
@@ -212,6 +214,16 @@ TEST_F(LightingTest, OneKeyColourStaysInsideItsBank) {
     EXPECT_FALSE(WriteKeyColour(171, 1, 1, 1)); // would reach into the next bank
     EXPECT_FALSE(WriteKeyColour(-1, 1, 1, 1));
     EXPECT_TRUE(Requests().empty());
+}
+
+TEST(SliderLevelsTest, SpeedIsStoredReversedAndClamped) {
+    EXPECT_EQ(SpeedValueFromSlider(0), 5);
+    EXPECT_EQ(SpeedValueFromSlider(4), 1);
+    EXPECT_EQ(SpeedValueFromSlider(9), 0);
+    EXPECT_EQ(SliderFromSpeedValue(2), 3);
+    EXPECT_EQ(SliderFromSpeedValue(200), 0);
+    EXPECT_TRUE(IsFirstDirection(0xFF));
+    EXPECT_FALSE(IsFirstDirection(1));
 }
 
 TEST(PresetColoursTest, AreTheEightPanelColours) {

@@ -1,5 +1,6 @@
-#include "ModelTestSupport.h"
 #include "model/ProfileFile.h"
+
+#include "ModelTestSupport.h"
 #include "model/ProfileFolder.h"
 #include "support/FileSizeLimit.h"
 
@@ -43,9 +44,8 @@ struct ProfileFile : ::testing::Test {
         return bytes;
     }
     void Restamp(std::string& bytes) {
-        bytes[31] = static_cast<char>(
-            HeaderChecksum(std::span<const uint8_t, 32>(
-                reinterpret_cast<const uint8_t*>(bytes.data()), 32)));
+        bytes[31] = static_cast<char>(HeaderChecksum(
+            std::span<const uint8_t, 32>(reinterpret_cast<const uint8_t*>(bytes.data()), 32)));
     }
 };
 
@@ -186,13 +186,14 @@ TEST_F(ProfileFile, StringsAreReadOnlyFromInsideThePool) {
         KeyAssignment r{type, 0, value};
         std::memcpy(bytes.data() + 64 + 16 * index, &r, 16);
     };
-    setRecord(1, AssignmentType::kProgram, 2);   // "bc" then the pool ends: cut there
-    setRecord(2, AssignmentType::kText, 7);      // odd offset: taken as 6
-    setRecord(3, AssignmentType::kProgram, 8);   // at the pool's end: no string
+    setRecord(1, AssignmentType::kProgram, 2); // "bc" then the pool ends: cut there
+    setRecord(2, AssignmentType::kText, 7);    // odd offset: taken as 6
+    setRecord(3, AssignmentType::kProgram, 8); // at the pool's end: no string
     setRecord(4, AssignmentType::kText, 0xFFFFFFF0u);
-    setRecord(5, AssignmentType::kKey, 0);       // not a string record
+    setRecord(5, AssignmentType::kKey, 0); // not a string record
     const char16_t pool[4] = {u'a', u'b', u'c', u'd'};
     std::memcpy(bytes.data() + 0x8040, pool, 8);
+    bytes += std::string("\x65\x00\x66\x00", 4); // after the pool: not part of any string
     ASSERT_TRUE(LoadProfileFile(dir.write("pool", bytes)));
     EXPECT_EQ(store.strings.entries[1].text, u"bcd");
     EXPECT_EQ(store.strings.entries[2].text, u"d");
@@ -248,4 +249,3 @@ TEST(ProfileFolder, FirstRunCreatesTheFolderWithColourFiles) {
 }
 
 } // namespace
-

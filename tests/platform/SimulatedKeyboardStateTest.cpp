@@ -54,7 +54,11 @@ TEST(SimulatedKeyboardState, RoundTripsEveryAreaOfBothModels) {
     }
     TempDir dir;
     SimulatedKeyboard keyboard(kSimModel5000);
-    keyboard.SetMemory(Scribbled(kSimModel5000));
+    ASSERT_TRUE(keyboard.SetMemory(Scribbled(kSimModel5000)));
+    EXPECT_FALSE(keyboard.SetMemory(Scribbled(kSimModel5004))) << "another model's memory";
+    SimKeyboardMemory shortArea = Scribbled(kSimModel5000);
+    shortArea.macroArea.pop_back();
+    EXPECT_FALSE(keyboard.SetMemory(shortArea)) << "macro area not the capacity";
     ASSERT_EQ(keyboard.SaveState(dir / "kbd.state"), SimStateError::None);
     SimulatedKeyboard other(kSimModel5000);
     ASSERT_EQ(other.LoadState(dir / "kbd.state"), SimStateError::None);
