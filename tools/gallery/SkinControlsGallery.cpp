@@ -198,7 +198,7 @@ void RenderLabels(GalleryContext& g) {
         int height;
     } shots[] = {{"white", Qt::white, 13},
                  {"accent", QColor(90, 200, 255), 13},
-                 {"large", QColor(255, 210, 90), 17}};
+                 {"large", QColor(255, 210, 90), 15}};
     for (const auto& shot : shots) {
         FacePiece piece(pics.face, r);
         ColorStatic label(&piece, 1);
