@@ -211,7 +211,12 @@ std::string ModeText(std::string_view key, int index) {
     return TextFrom("MODE", key, index);
 }
 
-std::string FormatLangText(std::string_view pattern, long long number) {
+namespace {
+
+// Copies a language text with "%%" as "%", letting fill() replace the first conversion it
+// recognises: fill(pattern, index after the '%', out) appends and returns the index after the
+// conversion, or 0 when it does not recognise one there. Every other '%' stays as written.
+template <class Fill> std::string FillFirstConversion(std::string_view pattern, Fill fill) {
     std::string out;
     bool filled = false;
     for (size_t i = 0; i < pattern.size(); ++i) {
@@ -224,16 +229,29 @@ std::string FormatLangText(std::string_view pattern, long long number) {
             ++i;
             continue;
         }
-        Conversion conversion;
-        if (!filled && ReadConversion(pattern, i + 1, conversion)) {
-            out += Render(conversion, number);
-            filled = true;
-            i = conversion.end - 1;
-            continue;
+        if (!filled) {
+            if (const size_t end = fill(pattern, i + 1, out); end != 0) {
+                filled = true;
+                i = end - 1;
+                continue;
+            }
         }
         out += '%';
     }
     return out;
+}
+
+} // namespace
+
+std::string FormatLangText(std::string_view pattern, long long number) {
+    return FillFirstConversion(pattern, [number](std::string_view p, size_t at, std::string& out) {
+        Conversion conversion;
+        if (!ReadConversion(p, at, conversion)) {
+            return size_t{0};
+        }
+        out += Render(conversion, number);
+        return conversion.end;
+    });
 }
 
 namespace {
@@ -289,38 +307,24 @@ bool ReadTextConversion(std::string_view p, size_t i, bool& left, int& width, in
 } // namespace
 
 std::string FormatLangText(std::string_view pattern, std::string_view text) {
-    std::string out;
-    bool filled = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != '%') {
-            out += pattern[i];
-            continue;
-        }
-        if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
-            out += '%';
-            ++i;
-            continue;
-        }
+    return FillFirstConversion(pattern, [text](std::string_view p, size_t at, std::string& out) {
         bool left = false;
         int width = -1;
         int precision = -1;
         size_t end = 0;
-        if (!filled && ReadTextConversion(pattern, i + 1, left, width, precision, end)) {
-            std::string_view shown = text;
-            if (precision >= 0) {
-                shown = shown.substr(0, Utf8Prefix(shown, static_cast<size_t>(precision)));
-            }
-            const size_t chars = Utf8Chars(shown);
-            const std::string pad(width > 0 && static_cast<size_t>(width) > chars
-                                      ? static_cast<size_t>(width) - chars
-                                      : 0,
-                                  ' ');
-            out += left ? std::string(shown) + pad : pad + std::string(shown);
-            filled = true;
-            i = end - 1;
-            continue;
+        if (!ReadTextConversion(p, at, left, width, precision, end)) {
+            return size_t{0};
         }
-        out += '%';
-    }
-    return out;
+        std::string_view shown = text;
+        if (precision >= 0) {
+            shown = shown.substr(0, Utf8Prefix(shown, static_cast<size_t>(precision)));
+        }
+        const size_t chars = Utf8Chars(shown);
+        const size_t padding = width > 0 && static_cast<size_t>(width) > chars
+                                   ? static_cast<size_t>(width) - chars
+                                   : 0;
+        const std::string pad(padding, ' ');
+        out += left ? std::string(shown) + pad : pad + std::string(shown);
+        return end;
+    });
 }

@@ -74,12 +74,7 @@ protected:
     int Run(const QStringList& arguments, const fs::path& report,
             const fs::path& programFolder = BinFolder()) {
         std::unique_ptr<QProcess> process = Start(arguments, report, programFolder);
-        if (!process->waitForFinished(kGuardMs)) {
-            process->kill();
-            process->waitForFinished();
-            return -1;
-        }
-        return process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+        return ExitCodeOf(*process);
     }
 
     static bool WaitFor(const std::function<bool()>& condition) {
@@ -105,12 +100,19 @@ protected:
     }
 
     static int ExitCodeOf(QProcess& process) {
-        if (!process.waitForFinished(kGuardMs)) {
+        // waitForFinished is false for a process that has already ended.
+        if (process.state() != QProcess::NotRunning && !process.waitForFinished(kGuardMs)) {
+            ADD_FAILURE() << "kestrow did not end: " << process.readAllStandardError().toStdString();
             process.kill();
             process.waitForFinished();
             return -1;
         }
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        if (process.exitStatus() != QProcess::NormalExit) {
+            ADD_FAILURE() << "kestrow crashed: " << process.errorString().toStdString() << "\n"
+                          << process.readAllStandardError().toStdString();
+            return -1;
+        }
+        return process.exitCode();
     }
 
     TempDir dir_;

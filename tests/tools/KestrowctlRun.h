@@ -1,0 +1,25 @@
+#pragma once
+
+// Runs the built kestrowctl as a child process with a private environment.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct CtlRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// XDG folders below home, English texts, standard input not a terminal (/dev/null).
+// stdoutFile: where standard output goes instead of the captured pipe (empty: captured).
+CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
+                     const std::string& stdoutFile = {});
+
+// The '>' or '<' lines of a --trace output as 64-byte frames; other lines are skipped.
+struct TracedFrame {
+    char direction;
+    std::vector<unsigned char> bytes;
+};
+std::vector<TracedFrame> TracedFrames(const std::string& err);

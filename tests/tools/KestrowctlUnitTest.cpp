@@ -1,0 +1,140 @@
+// kestrowctl's own pieces: the command line, the terminal's answers, the trace format.
+
+#include "tools/kestrowctl/CommandLine.h"
+#include "tools/kestrowctl/JsonText.h"
+#include "tools/kestrowctl/TerminalSink.h"
+#include "tools/kestrowctl/TraceBackend.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Parse(std::vector<std::string> args, CtlOptions& options, std::string* error = nullptr) {
+    std::string message;
+    const bool ok = ParseCtlCommandLine(std::move(args), options, message);
+    if (error != nullptr) {
+        *error = message;
+    }
+    return ok;
+}
+
+} // namespace
+
+TEST(KestrowctlCommandLine, GlobalOptionsGoAnywhereAndCommandsTakeTheirArguments) {
+    CtlOptions o;
+    ASSERT_TRUE(Parse({"--trace", "backup", "--json", "a.fwc", "--simulate=/tmp/s", "--yes"}, o));
+    EXPECT_EQ(o.command, CtlCommand::Backup);
+    EXPECT_EQ(o.file, "a.fwc");
+    EXPECT_TRUE(o.trace && o.json && o.yes);
+    EXPECT_TRUE(o.simulation.simulate);
+    EXPECT_EQ(o.simulation.stateFile, "/tmp/s");
+
+    // A file name that looks like an option, after "--".
+    ASSERT_TRUE(Parse({"check", "--", "--odd.fwc"}, o));
+    EXPECT_EQ(o.file, "--odd.fwc");
+
+    ASSERT_TRUE(Parse({"profile"}, o));
+    EXPECT_FALSE(o.profileNumber.has_value());
+    ASSERT_TRUE(Parse({"profile", "2"}, o));
+    EXPECT_EQ(o.profileNumber, 2);
+
+    std::string error;
+    EXPECT_FALSE(Parse({"profile", "3"}, o, &error));
+    EXPECT_FALSE(Parse({"profile", "-1"}, o));
+    EXPECT_FALSE(Parse({"profile", "1", "2"}, o));
+    EXPECT_FALSE(Parse({"restore"}, o, &error));
+    EXPECT_EQ(error, "a FILE is needed");
+    EXPECT_FALSE(Parse({"dump", "a", "b"}, o));
+    EXPECT_FALSE(Parse({"info", "extra"}, o));
+    EXPECT_FALSE(Parse({"--bogus", "info"}, o));
+    EXPECT_FALSE(Parse({"--trace=1", "info"}, o));
+    // Command options belong after their command.
+    EXPECT_FALSE(Parse({"--brightness", "3", "light"}, o, &error));
+    EXPECT_NE(error.find("before the command"), std::string::npos);
+    EXPECT_FALSE(Parse({"info", "--brightness", "3"}, o));
+    EXPECT_FALSE(Parse({"--model", "320f:5000", "info"}, o));
+    // Help wins over an incomplete command line.
+    ASSERT_TRUE(Parse({"restore", "--help"}, o));
+    EXPECT_TRUE(o.help);
+}
+
+TEST(KestrowctlCommandLine, LightFieldsKeepTheirOrderAndRanges) {
+    CtlOptions o;
+    ASSERT_TRUE(Parse({"light", "--profile=1", "--colour", "#Ff8001", "--brightness=0",
+                       "--direction", "first", "--multicolour", "on", "--defaults", "--speed", "5",
+                       "--report-rate", "3", "--four-colour", "0", "--effect", "20"},
+                      o));
+    EXPECT_EQ(o.profile, 1);
+    using F = LightChange::Field;
+    ASSERT_EQ(o.lightChanges.size(), 9u);
+    const F order[] = {F::Colour, F::Brightness, F::Direction,  F::Multicolour, F::Defaults,
+                       F::Speed,  F::ReportRate, F::FourColour, F::Effect};
+    for (size_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(o.lightChanges[i].field, order[i]) << i;
+    }
+    EXPECT_EQ(o.lightChanges[0].rgb[0], 0xFF);
+    EXPECT_EQ(o.lightChanges[0].rgb[1], 0x80);
+    EXPECT_EQ(o.lightChanges[0].rgb[2], 0x01);
+    EXPECT_EQ(o.lightChanges[2].value, 0xFF);
+    EXPECT_EQ(o.lightChanges[3].value, 1);
+    EXPECT_EQ(o.lightChanges[8].value, 20);
+
+    ASSERT_TRUE(Parse({"light", "--direction", "second"}, o));
+    EXPECT_EQ(o.lightChanges[0].value, 0);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"light", "--brightness", "6"},
+             {"light", "--brightness", "+3"},
+             {"light", "--brightness", ""},
+             {"light", "--speed", "05x"},
+             {"light", "--report-rate", "4"},
+             {"light", "--four-colour", "4"},
+             {"light", "--effect", "0"},
+             {"light", "--effect", "256"},
+             {"light", "--colour", "ff80"},
+             {"light", "--colour", "gg8000"},
+             {"light", "--direction", "up"},
+             {"light", "--multicolour", "yes"},
+             {"light", "--profile", "3"},
+             {"light", "--defaults=1"},
+             {"light", "--brightness"},
+         }) {
+        EXPECT_FALSE(Parse(bad, o)) << bad[1] << " " << (bad.size() > 2 ? bad[2] : "");
+    }
+}
+
+TEST(KestrowctlTerminal, QuestionsAreYesOnlyWithYesAndNoWithoutATerminal) {
+    std::FILE* answers = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    ASSERT_TRUE(answers != nullptr && out != nullptr);
+    std::fputs("y\n", answers);
+    std::rewind(answers);
+    // A file is no terminal: its "y" is never taken as the user's answer.
+    TerminalSink noTerminal(false, answers, out);
+    EXPECT_FALSE(noTerminal.AskPlain("Go on?"));
+    TerminalSink yes(true, answers, out);
+    EXPECT_TRUE(yes.AskPlain("Go on?"));
+
+    yes.ShowText("MAIN_PROMPT_INPORT", std::nullopt);
+    EXPECT_EQ(yes.ShownCount("MAIN_PROMPT_INPORT"), 1u);
+    EXPECT_EQ(yes.ShownCount("PROFILE_FORMAT_ERROR"), 0u);
+    std::fclose(answers);
+    std::fclose(out);
+}
+
+TEST(KestrowctlTrace, LinesAreDirectionSpaceAndLowerCaseHex) {
+    uint8_t frame[64] = {};
+    frame[0] = 4;
+    frame[3] = 0xAB;
+    frame[63] = 0x0F;
+    const std::string line = TraceHidBackend::FormatLine('>', frame, sizeof frame);
+    ASSERT_EQ(line.size(), 130u);
+    EXPECT_EQ(line.substr(0, 10), "> 040000ab");
+    EXPECT_EQ(line.substr(128), "0f");
+}
+
+TEST(KestrowctlJson, StringsAreEscaped) {
+    EXPECT_EQ(JsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+    EXPECT_EQ(JsonString("Espaço"), "\"Espaço\"");
+}

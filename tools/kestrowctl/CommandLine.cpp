@@ -1,0 +1,329 @@
+#include "tools/kestrowctl/CommandLine.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+struct CommandName {
+    std::string_view name;
+    CtlCommand command;
+};
+
+constexpr CommandName kCommands[] = {
+    {"list", CtlCommand::List},       {"info", CtlCommand::Info},
+    {"profile", CtlCommand::Profile}, {"backup", CtlCommand::Backup},
+    {"restore", CtlCommand::Restore}, {"check", CtlCommand::Check},
+    {"dump", CtlCommand::Dump},       {"light", CtlCommand::Light},
+    {"boot", CtlCommand::Boot},
+};
+
+// Decimal digits only (no sign, no blanks), within [low, high].
+bool ParseNumber(std::string_view text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 6) {
+        return false;
+    }
+    int result = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        result = result * 10 + (c - '0');
+    }
+    if (result < low || result > high) {
+        return false;
+    }
+    value = result;
+    return true;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// RRGGBB, optionally after '#'.
+bool ParseColour(std::string_view text, uint8_t rgb[3]) {
+    if (!text.empty() && text.front() == '#') {
+        text.remove_prefix(1);
+    }
+    if (text.size() != 6) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const int high = HexDigit(text[2 * i]);
+        const int low = HexDigit(text[2 * i + 1]);
+        if (high < 0 || low < 0) {
+            return false;
+        }
+        rgb[i] = static_cast<uint8_t>(high * 16 + low);
+    }
+    return true;
+}
+
+bool IsLightOption(std::string_view name) {
+    return name == "--effect" || name == "--brightness" || name == "--speed" ||
+           name == "--direction" || name == "--colour" || name == "--color" ||
+           name == "--multicolour" || name == "--multicolor" || name == "--report-rate" ||
+           name == "--four-colour" || name == "--four-color" || name == "--defaults";
+}
+
+bool ParseLightOption(std::string_view name, std::string_view value, LightChange& change,
+                      std::string& error) {
+    using Field = LightChange::Field;
+    const auto bad = [&](std::string_view expected) {
+        error = std::string(name) + ": expected " + std::string(expected) + ", got '" +
+                std::string(value) + "'";
+        return false;
+    };
+    if (name == "--effect") {
+        change.field = Field::Effect;
+        return ParseNumber(value, 1, 255, change.value) || bad("an effect code 1-255");
+    }
+    if (name == "--brightness") {
+        change.field = Field::Brightness;
+        return ParseNumber(value, 0, 5, change.value) || bad("0-5");
+    }
+    if (name == "--speed") {
+        change.field = Field::Speed;
+        return ParseNumber(value, 0, 5, change.value) || bad("0-5");
+    }
+    if (name == "--direction") {
+        change.field = Field::Direction;
+        if (value == "first") {
+            change.value = 0xFF;
+            return true;
+        }
+        if (value == "second") {
+            change.value = 0;
+            return true;
+        }
+        return bad("first or second");
+    }
+    if (name == "--colour" || name == "--color") {
+        change.field = Field::Colour;
+        return ParseColour(value, change.rgb) || bad("RRGGBB");
+    }
+    if (name == "--multicolour" || name == "--multicolor") {
+        change.field = Field::Multicolour;
+        if (value == "on" || value == "off") {
+            change.value = value == "on" ? 1 : 0;
+            return true;
+        }
+        return bad("on or off");
+    }
+    if (name == "--report-rate") {
+        change.field = Field::ReportRate;
+        return ParseNumber(value, 0, 3, change.value) || bad("0-3");
+    }
+    change.field = Field::FourColour;
+    return ParseNumber(value, 0, 3, change.value) || bad("0-3");
+}
+
+} // namespace
+
+bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std::string& error) {
+    options = CtlOptions{};
+    if (!ExtractSimulationOptions(args, options.simulation, error)) {
+        return false;
+    }
+    if (options.simulation.model && !options.simulation.simulate) {
+        error = "--model is only for a simulated keyboard (--simulate)";
+        return false;
+    }
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (options.command == CtlCommand::None && !optionsEnded) {
+                for (const CommandName& entry : kCommands) {
+                    if (arg == entry.name) {
+                        options.command = entry.command;
+                    }
+                }
+                if (options.command == CtlCommand::None) {
+                    error = "unknown command '" + arg + "'";
+                    return false;
+                }
+            } else {
+                operands.push_back(arg);
+            }
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // --name=value or --name value
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (const size_t eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+        }
+        const auto takeValue = [&]() -> bool {
+            if (value) {
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = args[++i];
+            return true;
+        };
+        const auto noValue = [&]() -> bool {
+            if (value) {
+                error = name + " takes no value";
+                return false;
+            }
+            return true;
+        };
+
+        if (name == "--trace" || name == "--json" || name == "--yes" || name == "--help" ||
+            name == "-h" || name == "--version") {
+            if (!noValue()) {
+                return false;
+            }
+            (name == "--trace"     ? options.trace
+             : name == "--json"    ? options.json
+             : name == "--yes"     ? options.yes
+             : name == "--version" ? options.version
+                                   : options.help) = true;
+            continue;
+        }
+        const bool light = options.command == CtlCommand::Light;
+        if (name == "--profile" && light) {
+            int profile = 0;
+            if (!takeValue()) {
+                return false;
+            }
+            if (!ParseNumber(*value, 0, 2, profile)) {
+                error = "--profile: expected 0, 1 or 2, got '" + *value + "'";
+                return false;
+            }
+            options.profile = profile;
+            continue;
+        }
+        if (light && IsLightOption(name)) {
+            LightChange change;
+            if (name == "--defaults") {
+                if (!noValue()) {
+                    return false;
+                }
+                change.field = LightChange::Field::Defaults;
+            } else if (!takeValue() || !ParseLightOption(name, *value, change, error)) {
+                return false;
+            }
+            options.lightChanges.push_back(change);
+            continue;
+        }
+        error = "unknown option '" + name + "'";
+        if (options.command == CtlCommand::None && (name == "--profile" || IsLightOption(name))) {
+            error += " before the command";
+        }
+        return false;
+    }
+
+    if (options.help || options.version) {
+        return true;
+    }
+    switch (options.command) {
+    case CtlCommand::None:
+        error = "no command given";
+        return false;
+    case CtlCommand::List:
+    case CtlCommand::Info:
+    case CtlCommand::Light:
+    case CtlCommand::Boot:
+        if (!operands.empty()) {
+            error = "unexpected argument '" + operands.front() + "'";
+            return false;
+        }
+        break;
+    case CtlCommand::Profile:
+        if (operands.size() > 1) {
+            error = "unexpected argument '" + operands[1] + "'";
+            return false;
+        }
+        if (operands.size() == 1) {
+            int number = 0;
+            if (!ParseNumber(operands[0], 0, 2, number)) {
+                error = "profile: expected 0, 1 or 2, got '" + operands[0] + "'";
+                return false;
+            }
+            options.profileNumber = number;
+        }
+        break;
+    case CtlCommand::Backup:
+    case CtlCommand::Restore:
+    case CtlCommand::Check:
+    case CtlCommand::Dump:
+        if (operands.size() != 1 || operands[0].empty()) {
+            error = operands.size() > 1 ? "unexpected argument '" + operands[1] + "'"
+                                        : "a FILE is needed";
+            return false;
+        }
+        options.file = operands[0];
+        break;
+    }
+    return true;
+}
+
+const char* CtlVersionText() {
+    return "kestrowctl " KESTROW_VERSION "\n";
+}
+
+const char* CtlUsageText() {
+    return R"(Usage: kestrowctl [global options] COMMAND [arguments]
+
+Commands:
+  list                     the supported keyboards found: interface path, vendor:product,
+                           model (126 or 128 key slots)
+  info                     model, active profile, macro capacity, effect list, info block
+  profile [N]              print the active profile, or make profile N (0-2) active
+  backup FILE              read the whole configuration of the keyboard into a .fwc file
+  restore FILE             check FILE, then write its three profiles and its macros to the
+                           keyboard
+  check FILE               validate a profile file (no keyboard needed)
+  dump FILE                list a profile file: changed keys per profile and every macro
+  light [--profile N] [field options]
+                           without field options print the lighting record of profile N
+                           (default: the active profile); with them write those fields, in
+                           the order given, each change in its own session:
+      --effect CODE          effect code from the keyboard's effect list
+      --brightness 0-5       brightness level
+      --speed 0-5            speed slider position, 0 (left end) to 5 (right end)
+      --direction first|second
+                             first (left, up, diffuse) or second (right, down, converge)
+      --colour RRGGBB        single effect colour (turns multicolour off)
+      --multicolour on|off   cycle through colours
+      --report-rate 0-3      report rate choice
+      --four-colour 0-3      red, yellow, green, blue (effect 17)
+      --defaults             the factory lighting of the profile
+  boot                     send the boot request (the keyboard leaves normal operation);
+                           asks first unless --yes is given
+
+Global options:
+  --simulate[=STATEFILE]   use a simulated keyboard; with STATEFILE its memory persists
+  --model 0c45:5004|320f:5000
+                           the model of a new simulated keyboard
+  --trace                  every frame exchanged with the keyboard to standard error:
+                           '>' sent or '<' received, a space, 128 hex digits
+  --json                   machine-readable output (list, info, profile, check, dump, light)
+  --yes                    answer Yes to every question
+  --help, -h               this text
+  --version                the program version
+
+Exit status: 0 success, 1 the operation failed, 2 usage error, 3 no supported keyboard found.
+)";
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+// The command line of kestrowctl: global options, one command and its arguments.
+
+#include "platform/hid/BackendSelection.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class CtlCommand { None, List, Info, Profile, Backup, Restore, Check, Dump, Light, Boot };
+
+// One field option of `light`, applied in command-line order.
+struct LightChange {
+    enum class Field {
+        Effect,
+        Brightness,
+        Speed,
+        Direction,
+        Colour,
+        Multicolour,
+        ReportRate,
+        FourColour,
+        Defaults
+    };
+    Field field = Field::Effect;
+    int value = 0;       // effect code, level, slider position, 0xFF/0 direction, 0/1, choice
+    uint8_t rgb[3] = {}; // Colour only
+
+    bool operator==(const LightChange&) const = default;
+};
+
+struct CtlOptions {
+    SimulationOptions simulation;
+    bool trace = false;
+    bool json = false;
+    bool yes = false;
+    bool help = false;
+    bool version = false;
+
+    CtlCommand command = CtlCommand::None;
+    std::string file;                 // backup, restore, check, dump
+    std::optional<int> profileNumber; // `profile N`
+    std::optional<int> profile;       // --profile of light
+    std::vector<LightChange> lightChanges;
+};
+
+// args without the program name. False with a one-line `error` for a usage error.
+bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std::string& error);
+
+// The --help text: every command and option.
+const char* CtlUsageText();
+const char* CtlVersionText();

@@ -1,0 +1,29 @@
+#pragma once
+
+// The commands of kestrowctl. Each returns an exit code (ExitCodes.h).
+
+#include "tools/kestrowctl/CommandLine.h"
+
+class TerminalSink;
+
+// Runs the command of options: the file commands without a keyboard, the others after
+// choosing the HID backend (simulated, traced) and finding the keyboard.
+int RunCtlCommand(const CtlOptions& options, TerminalSink& sink);
+
+// Commands on profile files; no keyboard is involved.
+int RunCheck(const CtlOptions& options, TerminalSink& sink);
+int RunDump(const CtlOptions& options, TerminalSink& sink);
+
+// Commands on the keyboard. RunList looks for keyboards itself; the others expect the
+// keyboard to be open.
+int RunList(const CtlOptions& options, TerminalSink& sink);
+int RunInfo(const CtlOptions& options, TerminalSink& sink);
+int RunProfile(const CtlOptions& options, TerminalSink& sink);
+int RunBackup(const CtlOptions& options, TerminalSink& sink);
+int RunRestore(const CtlOptions& options, TerminalSink& sink);
+int RunBoot(const CtlOptions& options, TerminalSink& sink);
+int RunLight(const CtlOptions& options, TerminalSink& sink);
+
+// Shared by the file commands and restore: CheckProfileFile with every failure told to the
+// user (the model reports only an invalid header). True for a valid file.
+bool CheckFileForUser(const std::filesystem::path& path, TerminalSink& sink, int& result);

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// text as a JSON string literal, quotes included. Control characters are escaped; the text is
+// UTF-8 and passes through unchanged otherwise.
+std::string JsonString(std::string_view text);

@@ -1,0 +1,158 @@
+#include "device/DeviceState.h"
+#include "model/KeyboardTransfer.h"
+#include "model/Lighting.h"
+#include "tools/kestrowctl/CtlCommands.h"
+#include "tools/kestrowctl/ExitCodes.h"
+#include "tools/kestrowctl/JsonText.h"
+#include "tools/kestrowctl/TerminalSink.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string ColourText(uint32_t colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF,
+                  (colour >> 16) & 0xFF);
+    return text;
+}
+
+std::string RecordHex(const LightRecord& record) {
+    std::string text;
+    for (uint8_t byte : record) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        text += digits;
+    }
+    return text;
+}
+
+void PrintLighting(const CtlOptions& options, int profile) {
+    const LightingModel& lighting = Lighting();
+    const LightingState& s = lighting.state;
+    const std::string effectName = EffectName(s.effect);
+    // The speed as the slider shows it: the record keeps it reversed.
+    const int speed = SliderFromSpeedValue(s.speed);
+    const char* direction = IsFirstDirection(s.direction) ? "first" : "second";
+    const LightRecord& record = lighting.records[static_cast<size_t>(profile)];
+    if (options.json) {
+        std::printf("{\"profile\":%d,\"effect\":%d,\"effectName\":%s,\"brightness\":%d,"
+                    "\"speed\":%d,\"direction\":\"%s\",\"multicolour\":%s,\"colour\":\"%s\","
+                    "\"reportRate\":%d,\"fourColour\":%d,\"record\":\"%s\"}\n",
+                    profile, s.effect, JsonString(effectName).c_str(), s.brightness, speed,
+                    direction, s.multicolour ? "true" : "false", ColourText(s.colour[0]).c_str(),
+                    s.reportRate, s.fourColour, RecordHex(record).c_str());
+        return;
+    }
+    std::printf("Profile:      %d\n", profile);
+    std::printf("Effect:       %d %s\n", s.effect, effectName.c_str());
+    std::printf("Brightness:   %d\n", s.brightness);
+    std::printf("Speed:        %d\n", speed);
+    std::printf("Direction:    %s\n", direction);
+    std::printf("Multicolour:  %s\n", s.multicolour ? "on" : "off");
+    std::printf("Colour:       %s\n", ColourText(s.colour[0]).c_str());
+    std::printf("Report rate:  %d\n", s.reportRate);
+    std::printf("Four-colour:  %d\n", s.fourColour);
+    std::printf("Record:       %s\n", RecordHex(record).c_str());
+}
+
+// One change as the lighting panel makes it: its bytes, in its order, in its own bracket;
+// the stored state follows so that later changes compare against it.
+void ApplyChange(const LightChange& change) {
+    LightingState& s = Lighting().state;
+    using Field = LightChange::Field;
+    switch (change.field) {
+    case Field::Effect:
+        WriteEffect(static_cast<uint8_t>(change.value));
+        s.effect = static_cast<uint8_t>(change.value);
+        break;
+    case Field::Brightness:
+        // A slider moved to the level it already has sends nothing.
+        if (s.brightness != change.value) {
+            s.brightness = static_cast<uint8_t>(change.value);
+            WriteLightByte(LightField::Brightness, s.brightness);
+        }
+        break;
+    case Field::Speed: {
+        const uint8_t stored = SpeedValueFromSlider(change.value);
+        if (s.speed != stored) {
+            s.speed = stored;
+            WriteLightByte(LightField::Speed, stored);
+        }
+        break;
+    }
+    case Field::Direction:
+        s.direction = static_cast<uint8_t>(change.value);
+        WriteLightByte(LightField::Direction, s.direction);
+        break;
+    case Field::Colour:
+        s.multicolour = false;
+        WriteColour(change.rgb[0], change.rgb[1], change.rgb[2]);
+        s.colour.fill(PackColour(change.rgb[0], change.rgb[1], change.rgb[2]));
+        break;
+    case Field::Multicolour:
+        s.multicolour = change.value != 0;
+        WriteLightByte(LightField::Multicolour, s.multicolour ? 1 : 0);
+        break;
+    case Field::ReportRate:
+        s.reportRate = static_cast<uint8_t>(change.value);
+        WriteLightByte(LightField::ReportRate, s.reportRate);
+        break;
+    case Field::FourColour:
+        s.fourColour = static_cast<uint8_t>(change.value);
+        WriteLightByte(LightField::FourColour, s.fourColour);
+        break;
+    case Field::Defaults:
+        // Effect 1 is selected first (with the multicolour flag as it stands), then the
+        // default record goes out and the state takes its values.
+        WriteEffect(1);
+        WriteDefaultRecord();
+        s.effect = kDefaultLightRecord[LightField::Effect];
+        s.brightness = kDefaultLightRecord[LightField::Brightness];
+        s.speed = kDefaultLightRecord[LightField::Speed];
+        s.direction = kDefaultLightRecord[LightField::Direction];
+        s.multicolour = kDefaultLightRecord[LightField::Multicolour] != 0;
+        s.colour.fill(
+            PackColour(kDefaultLightRecord[5], kDefaultLightRecord[6], kDefaultLightRecord[7]));
+        s.reportRate = 0;
+        break;
+    }
+}
+
+} // namespace
+
+int RunLight(const CtlOptions& options, TerminalSink& sink) {
+    int profile = options.profile ? *options.profile : ActiveProfile();
+    if (profile < 0) {
+        sink.Note("the active profile cannot be read from the keyboard");
+        return kExitFailed;
+    }
+    DeviceState().CurrentProfile.store(profile);
+    if (ReloadLighting() != 0) {
+        sink.Note("the lighting cannot be read from the keyboard");
+        return kExitFailed;
+    }
+    if (options.lightChanges.empty()) {
+        PrintLighting(options, profile);
+        return kExitOk;
+    }
+    // The window offers only the keyboard's own effects; refuse others before anything is sent.
+    for (const LightChange& change : options.lightChanges) {
+        if (change.field == LightChange::Field::Effect &&
+            Lighting().effects.PositionOf(static_cast<uint8_t>(change.value)) < 0) {
+            sink.Note("effect " + std::to_string(change.value) +
+                      " is not in the keyboard's effect list (see 'kestrowctl info')");
+            return kExitFailed;
+        }
+    }
+    for (const LightChange& change : options.lightChanges) {
+        ApplyChange(change);
+        if (change.field == LightChange::Field::Defaults &&
+            Lighting().effects.UserColoursAvailable()) {
+            // The window also resets the profile's user colour file and uploads it.
+            sink.Note("the per-key colours of the user colour modes were left as they are");
+        }
+    }
+    return kExitOk;
+}

@@ -1,0 +1,71 @@
+#include "device/DeviceState.h"
+#include "platform/hid/BackendSelection.h"
+#include "tools/kestrowctl/CtlCommands.h"
+#include "tools/kestrowctl/ExitCodes.h"
+#include "tools/kestrowctl/KeyboardConnection.h"
+#include "tools/kestrowctl/TerminalSink.h"
+#include "tools/kestrowctl/TraceBackend.h"
+
+#include <cstdio>
+
+namespace {
+
+// Installs the backend the options ask for, with the trace in front of it.
+bool ChooseBackend(const CtlOptions& options, TerminalSink& sink) {
+    std::string error;
+    if (!SelectHidBackend(options.simulation, error)) {
+        sink.Note(error);
+        return false;
+    }
+    if (options.trace) {
+        std::shared_ptr<HidBackend> inner = InstalledSimulatedKeyboard();
+        if (!options.simulation.simulate || inner == nullptr) {
+            // Replaced backends stay alive until exit, so a non-owning pointer is safe.
+            inner =
+                std::shared_ptr<HidBackend>(std::shared_ptr<HidBackend>(), &CurrentHidBackend());
+        }
+        SetCurrentHidBackend(std::make_shared<TraceHidBackend>(inner, stderr));
+    }
+    return true;
+}
+
+} // namespace
+
+int RunCtlCommand(const CtlOptions& options, TerminalSink& sink) {
+    switch (options.command) {
+    case CtlCommand::Check:
+        return RunCheck(options, sink);
+    case CtlCommand::Dump:
+        return RunDump(options, sink);
+    default:
+        break;
+    }
+    if (!ChooseBackend(options, sink)) {
+        return kExitFailed;
+    }
+    if (options.command == CtlCommand::List) {
+        return RunList(options, sink);
+    }
+
+    KeyboardConnection connection(sink);
+    if (!connection.Connect()) {
+        sink.ShowText("MAIN_NO_DEVICE_PROMPT", std::nullopt);
+        return kExitNoKeyboard;
+    }
+    switch (options.command) {
+    case CtlCommand::Info:
+        return RunInfo(options, sink);
+    case CtlCommand::Profile:
+        return RunProfile(options, sink);
+    case CtlCommand::Backup:
+        return RunBackup(options, sink);
+    case CtlCommand::Restore:
+        return RunRestore(options, sink);
+    case CtlCommand::Light:
+        return RunLight(options, sink);
+    case CtlCommand::Boot:
+        return RunBoot(options, sink);
+    default:
+        return kExitUsage;
+    }
+}
