@@ -95,6 +95,10 @@ const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId) {
     return nullptr;
 }
 
+bool IsConfigurationInterface(const CHidDevice& device) {
+    return IsInterface(device, kConfigUsagePage, kConfigUsage);
+}
+
 bool IsCandidatePath(std::string_view path) {
     const uint32_t vendor = HexAfterMarker(path, "vid_");
     const uint32_t product = HexAfterMarker(path, "pid_");
@@ -163,7 +167,7 @@ bool DeviceThreads::OpenConfigInterface(const std::string& path) {
     if (!device.Open(path, true, true, true, false)) {
         return false;
     }
-    if (!IsInterface(device, kConfigUsagePage, kConfigUsage)) {
+    if (!IsConfigurationInterface(device)) {
         device.Close();
         return false;
     }
@@ -394,7 +398,7 @@ bool FindKeyboards(std::vector<KeyboardInterface>& found) {
     }
     while (const std::string* path = device.NextPath()) {
         if (IsCandidatePath(*path) && device.Open(*path, true, true, true, false)) {
-            if (IsInterface(device, kConfigUsagePage, kConfigUsage)) {
+            if (IsConfigurationInterface(device)) {
                 const HiddAttributes& attributes = device.Attributes();
                 found.push_back({*path, attributes.VendorID, attributes.ProductID,
                                  FindKeyboardModel(attributes.VendorID, attributes.ProductID)});
@@ -422,7 +426,7 @@ int ConnectKeyboard(const std::string& path) {
             !device.Open(candidate.Path, true, true, true, false)) {
             continue;
         }
-        if (!IsInterface(device, kConfigUsagePage, kConfigUsage)) {
+        if (!IsConfigurationInterface(device)) {
             device.Close();
             continue;
         }

@@ -41,6 +41,9 @@ inline constexpr uint16_t kNoticeSpecialModeOn = 0x1811;
 
 // The supported model with these ids, or nullptr.
 const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId);
+// Whether an open interface is a supported keyboard's configuration interface: the vendor and
+// product ids of a supported model and the top-level usage page 0xFF1C, usage 0x92.
+bool IsConfigurationInterface(const CHidDevice& device);
 // Whether a path's "vid_" and "pid_" markers (any letter case, hex digits after them) name a
 // supported model.
 bool IsCandidatePath(std::string_view path);

@@ -358,3 +358,21 @@ TEST_F(PresenceTest, ConnectingWithoutThreadsActsAsAnArrival) {
     large->Unplug();
     EXPECT_EQ(ConnectKeyboard(), 0);
 }
+
+TEST(ConfigurationInterfaceTest, OnlyTheVendorInterfaceOfASupportedModelCounts) {
+    for (const SimKeyboardModel& model : {kSimModel5004, kSimModel5000}) {
+        auto keyboard = std::make_shared<SimulatedKeyboard>(model);
+        SetCurrentHidBackend(keyboard);
+        CHidDevice device;
+        EXPECT_FALSE(IsConfigurationInterface(device)); // nothing open
+        ASSERT_TRUE(device.Open(keyboard->ConfigurationPath(), true, false, true, false));
+        EXPECT_TRUE(IsConfigurationInterface(device));
+        device.Close();
+        ASSERT_TRUE(device.Open(keyboard->ConsumerPath(), true, false, true, false));
+        EXPECT_FALSE(IsConfigurationInterface(device));
+        device.Close();
+        ASSERT_TRUE(device.Open(keyboard->KeyboardPath(), true, false, true, false));
+        EXPECT_FALSE(IsConfigurationInterface(device));
+        device.Close();
+    }
+}

@@ -353,3 +353,11 @@ TEST_F(KestrowctlTest, NoKeyboardGivesExitThree) {
     EXPECT_NE(run.err.find("No supported keyboard is connected."), std::string::npos) << run.err;
     EXPECT_EQ(RunKestrowctl({"list"}, home.path()).exitCode, 3);
 }
+
+TEST_F(KestrowctlTest, ListShowsOnlyTheConfigurationInterface) {
+    const CtlRun run = Ctl({"list"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // One keyboard, three interfaces: one line.
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+    EXPECT_NE(run.out.find("0c45:5004  126 key slots"), std::string::npos) << run.out;
+}

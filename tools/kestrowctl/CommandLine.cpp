@@ -15,6 +15,7 @@ constexpr CommandName kCommands[] = {
     {"profile", CtlCommand::Profile}, {"backup", CtlCommand::Backup},
     {"restore", CtlCommand::Restore}, {"check", CtlCommand::Check},
     {"dump", CtlCommand::Dump},       {"light", CtlCommand::Light},
+    {"colours", CtlCommand::Colours}, {"colors", CtlCommand::Colours},
     {"boot", CtlCommand::Boot},
 };
 
@@ -202,7 +203,8 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
             continue;
         }
         const bool light = options.command == CtlCommand::Light;
-        if (name == "--profile" && light) {
+        const bool colours = options.command == CtlCommand::Colours;
+        if (name == "--profile" && (light || colours)) {
             int profile = 0;
             if (!takeValue()) {
                 return false;
@@ -212,6 +214,29 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
                 return false;
             }
             options.profile = profile;
+            continue;
+        }
+        if (colours && name == "--file") {
+            if (!takeValue()) {
+                return false;
+            }
+            if (value->empty()) {
+                error = "--file: a USERD file is needed";
+                return false;
+            }
+            options.file = *value;
+            continue;
+        }
+        if (colours && name == "--mode") {
+            int mode = 0;
+            if (!takeValue()) {
+                return false;
+            }
+            if (!ParseNumber(*value, 0, 9, mode)) {
+                error = "--mode: expected 0-9, got '" + *value + "'";
+                return false;
+            }
+            options.mode = mode;
             continue;
         }
         if (light && IsLightOption(name)) {
@@ -228,7 +253,8 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
             continue;
         }
         error = "unknown option '" + name + "'";
-        if (options.command == CtlCommand::None && (name == "--profile" || IsLightOption(name))) {
+        if (options.command == CtlCommand::None &&
+            (name == "--profile" || name == "--file" || name == "--mode" || IsLightOption(name))) {
             error += " before the command";
         }
         return false;
@@ -247,6 +273,20 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
     case CtlCommand::Boot:
         if (!operands.empty()) {
             error = "unexpected argument '" + operands.front() + "'";
+            return false;
+        }
+        break;
+    case CtlCommand::Colours:
+        if (!operands.empty()) {
+            error = "unexpected argument '" + operands.front() + "'";
+            return false;
+        }
+        if (!options.profile) {
+            error = "colours: --profile N is needed";
+            return false;
+        }
+        if (options.file.empty()) {
+            error = "colours: --file USERD is needed";
             return false;
         }
         break;
@@ -309,7 +349,12 @@ Commands:
       --multicolour on|off   cycle through colours
       --report-rate 0-3      report rate choice
       --four-colour 0-3      red, yellow, green, blue (effect 17)
-      --defaults             the factory lighting of the profile
+      --defaults             the factory lighting of the profile; when the keyboard
+                             offers the user colour modes (effect 20), also the profile's
+                             user colour file, copied from the template and uploaded
+  colours --profile N --file USERD [--mode M]
+                           upload the per-key colours of mode M (0-9; default: the mode the
+                           file selects) of the user colour file USERD to profile N's bank
   boot                     send the boot request (the keyboard leaves normal operation);
                            asks first unless --yes is given
 
@@ -319,7 +364,8 @@ Global options:
                            the model of a new simulated keyboard
   --trace                  every frame exchanged with the keyboard to standard error:
                            '>' sent or '<' received, a space, 128 hex digits
-  --json                   machine-readable output (list, info, profile, check, dump, light)
+  --json                   machine-readable output (list, info, profile, check, dump, light,
+                           colours)
   --yes                    answer Yes to every question
   --help, -h               this text
   --version                the program version

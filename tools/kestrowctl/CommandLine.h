@@ -9,7 +9,19 @@
 #include <string>
 #include <vector>
 
-enum class CtlCommand { None, List, Info, Profile, Backup, Restore, Check, Dump, Light, Boot };
+enum class CtlCommand {
+    None,
+    List,
+    Info,
+    Profile,
+    Backup,
+    Restore,
+    Check,
+    Dump,
+    Light,
+    Colours,
+    Boot
+};
 
 // One field option of `light`, applied in command-line order.
 struct LightChange {
@@ -40,9 +52,10 @@ struct CtlOptions {
     bool version = false;
 
     CtlCommand command = CtlCommand::None;
-    std::string file;                 // backup, restore, check, dump
+    std::string file;                 // backup, restore, check, dump; --file of colours
     std::optional<int> profileNumber; // `profile N`
-    std::optional<int> profile;       // --profile of light
+    std::optional<int> profile;       // --profile of light and colours
+    std::optional<int> mode;          // --mode of colours
     std::vector<LightChange> lightChanges;
 };
 

@@ -5,6 +5,7 @@
 #include "tools/kestrowctl/CommandLine.h"
 
 class TerminalSink;
+class UserColourFile;
 
 // Runs the command of options: the file commands without a keyboard, the others after
 // choosing the HID backend (simulated, traced) and finding the keyboard.
@@ -23,6 +24,12 @@ int RunBackup(const CtlOptions& options, TerminalSink& sink);
 int RunRestore(const CtlOptions& options, TerminalSink& sink);
 int RunBoot(const CtlOptions& options, TerminalSink& sink);
 int RunLight(const CtlOptions& options, TerminalSink& sink);
+
+// colours: the file is read and checked before the keyboard is looked for, so that a bad file
+// sends nothing. `mode` is --mode or the mode the file selects.
+int ReadColourFileForUser(const CtlOptions& options, TerminalSink& sink, UserColourFile& file,
+                          int& mode);
+int RunColours(const CtlOptions& options, TerminalSink& sink, const UserColourFile& file, int mode);
 
 // Shared by the file commands and restore: CheckProfileFile with every failure told to the
 // user (the model reports only an invalid header). True for a valid file.

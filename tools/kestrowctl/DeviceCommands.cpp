@@ -56,11 +56,9 @@ int RunList(const CtlOptions& options, TerminalSink& sink) {
         if (!candidate.Open(*path, true, false, true, false)) {
             continue;
         }
-        const HiddAttributes& attributes = candidate.Attributes();
-        const KeyboardModel* model = FindKeyboardModel(attributes.VendorID, attributes.ProductID);
-        if (model != nullptr && candidate.Caps().UsagePage == kConfigUsagePage &&
-            candidate.Caps().Usage == kConfigUsage) {
-            found.push_back({*path, model});
+        if (IsConfigurationInterface(candidate)) {
+            const HiddAttributes& attributes = candidate.Attributes();
+            found.push_back({*path, FindKeyboardModel(attributes.VendorID, attributes.ProductID)});
         }
         candidate.Close();
     }

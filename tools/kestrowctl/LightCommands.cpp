@@ -1,6 +1,8 @@
 #include "device/DeviceState.h"
 #include "model/KeyboardTransfer.h"
 #include "model/Lighting.h"
+#include "model/ProfileFolder.h"
+#include "model/UserColourFile.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
 #include "tools/kestrowctl/JsonText.h"
@@ -57,9 +59,26 @@ void PrintLighting(const CtlOptions& options, int profile) {
     std::printf("Record:       %s\n", RecordHex(record).c_str());
 }
 
+// The window's reset of the user colour modes with the lighting defaults: the profile's user
+// colour file from the template, then its selected mode loaded and uploaded. False when the
+// file could not be reset (the mode the file holds is still uploaded, as the window does).
+bool ResetUserColours(int profile, TerminalSink& sink) {
+    // The window creates the folder (with copies of the template) when it starts.
+    EnsureProfileFolder();
+    const bool reset = ResetUserColourFile(profile);
+    if (!reset) {
+        sink.Note("the user colour file " + UserColourFilePath(profile).string() +
+                  " could not be reset from " + UserColourTemplatePath().string());
+    }
+    LoadUserMode(true);
+    return reset;
+}
+
 // One change as the lighting panel makes it: its bytes, in its order, in its own bracket;
-// the stored state follows so that later changes compare against it.
-void ApplyChange(const LightChange& change) {
+// the stored state follows so that later changes compare against it. False when a file it
+// touches could not be written.
+bool ApplyChange(const LightChange& change, int profile, TerminalSink& sink) {
+    bool ok = true;
     LightingState& s = Lighting().state;
     using Field = LightChange::Field;
     switch (change.field) {
@@ -104,9 +123,13 @@ void ApplyChange(const LightChange& change) {
         WriteLightByte(LightField::FourColour, s.fourColour);
         break;
     case Field::Defaults:
-        // Effect 1 is selected first (with the multicolour flag as it stands), then the
-        // default record goes out and the state takes its values.
+        // Effect 1 is selected first (with the multicolour flag as it stands), then the user
+        // colour modes are reset when the keyboard offers them, then the default record goes
+        // out and the state takes its values.
         WriteEffect(1);
+        if (Lighting().effects.UserColoursAvailable()) {
+            ok = ResetUserColours(profile, sink);
+        }
         WriteDefaultRecord();
         s.effect = kDefaultLightRecord[LightField::Effect];
         s.brightness = kDefaultLightRecord[LightField::Brightness];
@@ -118,6 +141,7 @@ void ApplyChange(const LightChange& change) {
         s.reportRate = 0;
         break;
     }
+    return ok;
 }
 
 } // namespace
@@ -146,13 +170,9 @@ int RunLight(const CtlOptions& options, TerminalSink& sink) {
             return kExitFailed;
         }
     }
+    bool ok = true;
     for (const LightChange& change : options.lightChanges) {
-        ApplyChange(change);
-        if (change.field == LightChange::Field::Defaults &&
-            Lighting().effects.UserColoursAvailable()) {
-            // The window also resets the profile's user colour file and uploads it.
-            sink.Note("the per-key colours of the user colour modes were left as they are");
-        }
+        ok = ApplyChange(change, profile, sink) && ok;
     }
-    return kExitOk;
+    return ok ? kExitOk : kExitFailed;
 }

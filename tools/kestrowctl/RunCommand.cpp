@@ -1,4 +1,5 @@
 #include "device/DeviceState.h"
+#include "model/UserColourFile.h"
 #include "platform/hid/BackendSelection.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
@@ -40,6 +41,14 @@ int RunCtlCommand(const CtlOptions& options, TerminalSink& sink) {
     default:
         break;
     }
+    UserColourFile colourFile = UserColourFile::FromBytes(std::nullopt);
+    int colourMode = 0;
+    if (options.command == CtlCommand::Colours) {
+        if (const int code = ReadColourFileForUser(options, sink, colourFile, colourMode);
+            code != kExitOk) {
+            return code;
+        }
+    }
     if (!ChooseBackend(options, sink)) {
         return kExitFailed;
     }
@@ -63,6 +72,8 @@ int RunCtlCommand(const CtlOptions& options, TerminalSink& sink) {
         return RunRestore(options, sink);
     case CtlCommand::Light:
         return RunLight(options, sink);
+    case CtlCommand::Colours:
+        return RunColours(options, sink, colourFile, colourMode);
     case CtlCommand::Boot:
         return RunBoot(options, sink);
     default:
