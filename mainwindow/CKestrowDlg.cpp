@@ -519,6 +519,10 @@ void CKestrowDlg::HideMainWindow() {
 }
 
 intptr_t CKestrowDlg::HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    // A closed window has released its stores; late messages find nothing to act on.
+    if (closing_) {
+        return 0;
+    }
     switch (message) {
     case UM_OPEN:
         if (wParam == kOpenTag) {

@@ -179,9 +179,26 @@ TEST_F(MainWindowTest, ReassignedKeyIsCheckedAfterRefresh) {
     EXPECT_TRUE(dlg_->Button(1001)->TooltipText().startsWith(QStringLiteral("G2")));
 }
 
+namespace {
+
+QPoint SpriteAt(const std::string& key) {
+    const CIniFile skin((BinFolder() / "Skins" / "Main.ini").string());
+    int x = 0, y = 0, w = 0, h = 0;
+    std::sscanf(skin.GetString("BUTTONINFO2", key).value_or("").c_str(), "%d,%d,%d,%d", &x, &y, &w,
+                &h);
+    return {x, y};
+}
+
+} // namespace
+
 TEST_F(MainWindowTest, FlipLayoutSurvivesARestart) {
     StartWindow(false);
     ASSERT_EQ(dlg_->FlipLayout(), 0);
+    // The arrows over the flip buttons point down while the F keys show, up after the flip.
+    EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdLeftArrow)->FacePosition(),
+              SpriteAt("DOWN_ARROW_LEFT1"));
+    EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdRightArrow)->FacePosition(),
+              SpriteAt("DOWN_ARROW_RIGHT1"));
     EXPECT_TRUE(dlg_->Button(1010)->isEnabled());
     EXPECT_FALSE(dlg_->Button(1016)->isEnabled());
     dlg_->OnCommand(CKestrowDlg::kIdFlip1);
@@ -193,6 +210,9 @@ TEST_F(MainWindowTest, FlipLayoutSurvivesARestart) {
         EXPECT_TRUE(dlg_->Button(id)->isEnabled()) << id;
     }
     EXPECT_TRUE(dlg_->Button(1014)->isEnabled()); // F5 is never flipped
+    EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdLeftArrow)->FacePosition(), SpriteAt("UP_ARROW_LEFT1"));
+    EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdRightArrow)->FacePosition(),
+              SpriteAt("UP_ARROW_RIGHT1"));
     // Stored in the settings file, where a new run finds it.
     SettingsHive fresh(SettingsHive::Instance().File());
     EXPECT_EQ(fresh.ReadString(kProfilesSettingsKey, "Flip").value_or(""), "1");

@@ -283,3 +283,16 @@ TEST_F(MainWindowTest, AProfileChangeOnTheKeyboardIsFollowedByTheKeyMapAndApply)
     ASSERT_FALSE(offsets.empty());
     EXPECT_EQ(offsets.front(), 2u * 378u);
 }
+
+TEST_F(MainWindowTest, MessagesArrivingAfterTheCloseChangeNothing) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    dlg_->PostOwnMessage(UM_PROFILE_RELOAD, kProfileTag, 0); // queued before the close
+    dlg_->SendOwnMessage(UM_KILL, kKillTag, 0);
+    keyboard_->ClearFrameLog();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
+    EXPECT_FALSE(dlg_->isVisible());
+    std::lock_guard guard(WorkingStore().lock);
+    EXPECT_EQ(WorkingStore().block, nullptr); // released by the close, not rebuilt
+}
