@@ -8,16 +8,13 @@
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "platform/ProgramNames.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 class InstanceServer;
-
-// The framework's per-application settings area and the application's title below it.
-inline constexpr const char* kProfileAreaKey = "Kestrow_Ostrel";
-inline constexpr const char* kApplicationTitle = "Kestrow";
 
 class CKestrowApp : public MainWindowShell {
 public:

@@ -1,7 +1,7 @@
 #include "app/InstanceServer.h"
 
 #include "app/SingleInstance.h"
-#include "mainwindow/OwnMessages.h"
+#include "platform/OwnMessages.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>

@@ -3,11 +3,11 @@
 // The program's only top-level window: the keyboard picture with one button per key, the
 // profile bar and the lighting panel's place. It lives hidden behind the tray icon, is run
 // modally by the application object, receives the own window messages of
-// mainwindow/OwnMessages.h from the device threads and from a second instance, and closes in a
+// platform/OwnMessages.h from the device threads and from a second instance, and closes in a
 // fixed order.
 
 #include "device/MainWindowLink.h"
-#include "mainwindow/OwnMessages.h"
+#include "platform/OwnMessages.h"
 #include "mainwindow/UserMessages.h"
 #include "model/KeyButtonSink.h"
 #include "skin/ui/CBaseDialog.h"

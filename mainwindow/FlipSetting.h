@@ -3,8 +3,7 @@
 // FlipLayout: whether the key picture shows D1-D6 (1) instead of F1-F4 (0). Kept as the
 // string value "Flip" in section PROFILES of the application's settings area.
 
-// The settings key of section PROFILES of the application's settings area.
-inline constexpr const char* kProfilesSettingsKey = "Software\\Kestrow_Ostrel\\Kestrow\\PROFILES";
+#include "platform/ProgramNames.h"
 
 // A missing or unreadable value reads as 0; so does any value other than 1.
 int ReadFlipLayout();

@@ -1,5 +1,6 @@
 #include "mainwindow/UserMessages.h"
 
+#include "platform/ProgramNames.h"
 #include "skin/Language.h"
 
 #include <QApplication>
@@ -8,7 +9,7 @@
 #include <QThread>
 
 QString ApplicationTitle() {
-    return QStringLiteral("Kestrow");
+    return QString::fromLatin1(kApplicationTitle);
 }
 
 MessageBoxes::MessageBoxes(QWidget* owner) : owner_(owner) {}
