@@ -68,7 +68,10 @@ void ApplyDialogMacros(std::vector<MacroRecord> dialogList, KeyButtonSink* butto
                     continue;
                 }
                 const int index = i % kRecordsPerArea;
+                // The colour view numbers its marks by button, so a mark here is not this key's.
+                const uint32_t mark = record.ColourMark;
                 record = KeyAssignment{};
+                record.ColourMark = mark;
                 if (index >= kFirstGKeyRecord && index < kFirstGKeyRecord + kGKeyCount) {
                     record.param = GKeyParam(index - 255);
                 }
