@@ -19,7 +19,8 @@ bool MacroMayBeDeleted(const MacroRecord& macro, MessageSink& messages) {
         if (store.block) {
             used = std::any_of(store.block->records.begin(), store.block->records.end(),
                                [&](const KeyAssignment& r) {
-                                   return r.type == AssignmentType::kMacro && r.value == macro.id;
+                                   return r.type == AssignmentType::kMacro &&
+                                          static_cast<uint16_t>(r.value) == macro.id;
                                });
         }
     }
