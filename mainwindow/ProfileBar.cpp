@@ -79,6 +79,11 @@ bool CKestrowDlg::SwitchProfile(int n) {
         }
         if (apply) {
             ApplyChanges();
+            if (pendingChanges_ != 0) {
+                // The edits did not reach the keyboard: leaving the profile now would strand
+                // them in records the keyboard no longer shows.
+                return false;
+            }
         } else {
             // The edits are dropped: the working file of the profile holds what was last
             // read or saved.

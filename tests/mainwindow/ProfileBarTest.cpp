@@ -231,3 +231,28 @@ TEST_F(ProfileBarTest, ASwitchTheKeyboardDidNotTakeLeavesTheButtonsAsTheyWere) {
     EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
     EXPECT_EQ(DeviceState().CachedProfile.load(), 0);
 }
+
+TEST_F(ProfileBarTest, ASwitchWhoseApplyFailedStaysOnTheProfileWithTheChanges) {
+    StartOnProfile(0);
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    dlg_->SetPendingChanges(1);
+    // The session opens but the macro area does not get through: the edits are not on the
+    // keyboard, so leaving the profile would strand them.
+    keyboard_->FailWrites(2);
+    messages_.Answer(true);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 1);
+    keyboard_->FailWrites(0);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 0);
+    EXPECT_EQ(DeviceState().CachedProfile.load(), 0);
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
+    EXPECT_EQ(ActiveType(0x1E), AssignmentType::kDisabled);
+
+    // Asked again, the Apply gets through and the switch follows.
+    messages_.Answer(true);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 1);
+    EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 1);
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
+}
