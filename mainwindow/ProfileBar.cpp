@@ -88,9 +88,17 @@ bool CKestrowDlg::SwitchProfile(int n) {
             // The edits are dropped: the working file of the profile holds what was last
             // read or saved.
             SetPendingChanges(0);
-            ProfileStore& store = WorkingStore();
-            std::lock_guard guard(store.lock);
-            LoadProfileFile(ProfilePath(active));
+            bool reloaded = false;
+            {
+                ProfileStore& store = WorkingStore();
+                std::lock_guard guard(store.lock);
+                reloaded = LoadProfileFile(ProfilePath(active));
+            }
+            if (!reloaded) {
+                // Without a readable working file the edits would stay in the store and go out
+                // with a later Apply: the keyboard's own configuration replaces them.
+                ReloadFromKeyboard(false, this);
+            }
         }
     }
     SetDeviceProfile(n);

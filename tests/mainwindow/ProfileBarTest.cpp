@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 #include "model/KeyRecordAccess.h"
 #include "model/ProfileFile.h"
+#include "model/ProfileFolder.h"
 #include "model/ProfileStore.h"
 #include "skin/ui/CPngButton.h"
 #include "support/TempDir.h"
@@ -255,4 +256,26 @@ TEST_F(ProfileBarTest, ASwitchWhoseApplyFailedStaysOnTheProfileWithTheChanges) {
     EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0);
     EXPECT_EQ(keyboard_->ActiveProfile(), 1);
     EXPECT_EQ(dlg_->PendingChanges(), 0);
+}
+
+TEST_F(ProfileBarTest, DroppedChangesWithoutAWorkingFileAreReadBackFromTheKeyboard) {
+    StartOnProfile(0);
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    dlg_->SetPendingChanges(1);
+    std::filesystem::remove(ProfilePath(0));
+    messages_.Answer(false);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 1);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 1);
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
+    // The edit answered No is gone: the first profile's records are the keyboard's again.
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        ASSERT_NE(WorkingRecord(0, 0x1E), nullptr);
+        EXPECT_EQ(WorkingRecord(0, 0x1E)->type, AssignmentType::kDefault);
+    }
+    // Back on the first profile nothing is asked and A is not shown as changed.
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 0);
+    EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"PROFILE_SELECT_PROMPT"});
+    EXPECT_FALSE(dlg_->Button(1058)->GetCheck());
 }
