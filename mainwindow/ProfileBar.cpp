@@ -52,7 +52,9 @@ void CKestrowDlg::OnProfileButton(int n) {
 }
 
 bool CKestrowDlg::SwitchProfile(int n) {
-    if (n >= kProfileCount) {
+    // The pop-up's first item, the default profile, arrives as -1: like every number outside
+    // the keyboard's three it means the first profile.
+    if (n < 0 || n >= kProfileCount) {
         n = 0;
     }
     if (keyEditorOpen_ > 0) {
@@ -105,7 +107,15 @@ bool CKestrowDlg::SwitchProfile(int n) {
     RefreshKeyButtons();
     BuildProfileMenu(false);
     // Only a keyboard that is now on profile n has switched.
-    return n >= 0 && DeviceState().CachedProfile.load() == n;
+    const bool switched = DeviceState().CachedProfile.load() == n;
+    if (switched) {
+        // The pop-up switches without the profile buttons; they and the marks follow here.
+        CheckProfileButton(n);
+        if (viewMode_ == 1) {
+            RefreshMarks();
+        }
+    }
+    return switched;
 }
 
 void CKestrowDlg::RestoreDefault() {

@@ -8,6 +8,7 @@
 #include "skin/ui/CPngButton.h"
 #include "support/TempDir.h"
 
+#include <QMenu>
 #include <fstream>
 #include <iterator>
 
@@ -278,4 +279,29 @@ TEST_F(ProfileBarTest, DroppedChangesWithoutAWorkingFileAreReadBackFromTheKeyboa
     EXPECT_EQ(keyboard_->ActiveProfile(), 0);
     EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"PROFILE_SELECT_PROMPT"});
     EXPECT_FALSE(dlg_->Button(1058)->GetCheck());
+}
+
+TEST_F(ProfileBarTest, ThePopUpsItemsSwitchAndTheProfileButtonsFollow) {
+    StartOnProfile(2);
+    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst + 2); // $Profile1
+    EXPECT_EQ(keyboard_->ActiveProfile(), 1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
+    EXPECT_TRUE(dlg_->ProfileMenu()->actions().value(3)->isChecked());
+    EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdProfiles)->text(), QStringLiteral("$Profile1"));
+
+    // In colour view the marks shown are those of the profile switched to.
+    dlg_->OnCommand(CKestrowDlg::kIdSwitch);
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        WorkingRecord(0, 0)->ColourMark = 1;
+    }
+    EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom1);
+    // The first item, the default profile, is the keyboard's first profile.
+    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 0);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
+    EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom2);
+    EXPECT_TRUE(messages_.Shown().empty());
 }
