@@ -173,6 +173,10 @@ void CKestrowDlg::ImportProfileFile() {
         RefreshKeyButtons();
     }
     SetPendingChanges(0);
+    // The file brought its own marks; colour view would otherwise go on showing the old ones.
+    if (viewMode_ == 1) {
+        RefreshMarks();
+    }
 }
 
 void CKestrowDlg::BuildProfileMenu(bool create) {

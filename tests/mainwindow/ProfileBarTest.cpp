@@ -305,3 +305,24 @@ TEST_F(ProfileBarTest, ThePopUpsItemsSwitchAndTheProfileButtonsFollow) {
     EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom2);
     EXPECT_TRUE(messages_.Shown().empty());
 }
+
+TEST_F(ProfileBarTest, AnImportInColourViewShowsTheMarksOfTheImportedFile) {
+    StartOnProfile(0);
+    const std::filesystem::path file = files_.path() / "marked.fwc";
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        WorkingRecord(0, 0)->ColourMark = 1;
+    }
+    ChooseFile(file);
+    dlg_->OnCommand(CKestrowDlg::kCommandExport);
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        WorkingRecord(0, 0)->ColourMark = 0;
+    }
+    dlg_->OnCommand(CKestrowDlg::kIdSwitch);
+    ASSERT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom1);
+    dlg_->OnCommand(CKestrowDlg::kCommandImport);
+    EXPECT_TRUE(messages_.Shown().empty());
+    EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom2);
+    EXPECT_EQ(dlg_->Button(1000)->PickedFace(), CPngButton::Face::Custom2); // G1 shares it
+}
