@@ -251,9 +251,15 @@ TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {
     StartWindow(false);
     for (int index : {2, 0}) {
         dlg_->SendOwnMessage(UM_LANGUAGE, kLanguageNoticeTag, index);
-        // The texts come from the language in use; the notice goes on to the about box.
+        // The texts come from the language the notice names; it goes on to the about box.
         EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdProfile1)->text().toStdString(),
-                  LangText("PROFILE_1", CurrentLanguageIndex()));
+                  LangText("PROFILE_1", index));
+        EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdApply)->text().toStdString(),
+                  LangText("PROFILE_APPLY", index));
+        EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdMenu)->TooltipText().toStdString(),
+                  LangText("MAIN_MENU_PROMPT", index));
+        EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdSwitch)->text().toStdString(),
+                  LangText("MAIN_SWITCH_FUNCTION_TEXT", index));
         EXPECT_EQ(shell_.calls.back(), "language " + std::to_string(index));
     }
     dlg_->Button(CKestrowDlg::kIdApply)->setText(QString());
