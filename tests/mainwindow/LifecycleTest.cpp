@@ -6,6 +6,9 @@
 #include "model/ProfileStore.h"
 #include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
+#include "skin/ui/ControlId.h"
+#include "widgets/CTrayIcon.h"
+#include "widgets/MenuResource.h"
 
 #include <QDialog>
 #include <QMenu>
@@ -301,4 +304,50 @@ TEST_F(MainWindowTest, MessagesArrivingAfterTheCloseChangeNothing) {
     EXPECT_FALSE(dlg_->isVisible());
     std::lock_guard guard(WorkingStore().lock);
     EXPECT_EQ(WorkingStore().block, nullptr); // released by the close, not rebuilt
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeNeitherApplyNorHide) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    dlg_->SendOwnMessage(UM_OPEN, kOpenTag, 0);
+    ASSERT_TRUE(dlg_->isVisible());
+    dlg_->SetPendingChanges(1);
+    keyboard_->ClearFrameLog();
+    // On the window, on a colour edit and on the OK button, which a dialog would press.
+    QWidget* targets[] = {dlg_.get(), FindControl(dlg_.get(), 1208),
+                          dlg_->Button(CKestrowDlg::IDOK)};
+    for (QWidget* target : targets) {
+        ASSERT_NE(target, nullptr);
+        target->setFocus();
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::keyClick(target, key);
+        }
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
+    EXPECT_TRUE(RequestOffsets(*keyboard_, 8).empty());
+}
+
+TEST_F(MainWindowTest, TrayMenuIsRelabelledBeforeItShows) {
+    StartWindow(false);
+    CTrayIcon* tray = dlg_->TrayIcon();
+    ASSERT_NE(tray, nullptr);
+    tray->OnTrayNotification(CKestrowDlg::kTrayIconId, WM_RBUTTONUP);
+    QMenu* menu = tray->OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    const std::pair<int, const char*> items[] = {{CKestrowDlg::kCommandOpen, "MENU_11"},
+                                                 {CKestrowDlg::kCommandAbout, "MENU_22"},
+                                                 {CKestrowDlg::kCommandExit, "MENU_33"}};
+    ASSERT_EQ(menu->actions().size(), 3);
+    for (const auto& [command, key] : items) {
+        QAction* action = FindMenuCommand(menu, command);
+        ASSERT_NE(action, nullptr) << command;
+        EXPECT_EQ(action->text().toStdString(), LangText(key, CurrentLanguageIndex()));
+    }
+    // Exit closes the window in its order.
+    FindMenuCommand(menu, CKestrowDlg::kCommandExit)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg_->TrayIconId(), 0);
+    EXPECT_EQ(dlg_->WindowUserData(), 0u);
 }
