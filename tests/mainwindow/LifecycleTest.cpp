@@ -350,4 +350,12 @@ TEST_F(MainWindowTest, TrayMenuIsRelabelledBeforeItShows) {
     QCoreApplication::processEvents();
     EXPECT_EQ(dlg_->TrayIconId(), 0);
     EXPECT_EQ(dlg_->WindowUserData(), 0u);
+    // The about box goes before the single-instance lock is let go; the stores go last.
+    const auto about = std::find(shell_.calls.begin(), shell_.calls.end(), "close-about");
+    const auto release = std::find(shell_.calls.begin(), shell_.calls.end(), "release");
+    ASSERT_NE(release, shell_.calls.end());
+    EXPECT_LT(about, release);
+    std::lock_guard guard(WorkingStore().lock);
+    EXPECT_EQ(WorkingStore().block, nullptr);
+    EXPECT_EQ(OutgoingStore().block, nullptr);
 }
