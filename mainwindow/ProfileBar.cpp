@@ -159,6 +159,7 @@ void CKestrowDlg::ImportProfileFile() {
         messages_->ShowText("MAIN_NO_DEVICE_PROMPT", std::nullopt);
         return;
     }
+    bool ok = false;
     {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
@@ -168,11 +169,13 @@ void CKestrowDlg::ImportProfileFile() {
             messages_->ShowText("MAIN_PROMPT_INPORT", std::nullopt);
             return;
         }
-        SaveWorkingFile(false);
-        WriteStoreToKeyboard(true, messages_);
+        const bool saved = SaveWorkingFile(false);
+        const bool written = WriteStoreToKeyboard(true, messages_);
+        ok = saved && written;
         RefreshKeyButtons();
     }
-    SetPendingChanges(0);
+    // What did not reach the keyboard (or the working file) stays pending, as after Apply.
+    SetPendingChanges(ok ? 0 : 1);
     // The file brought its own marks; colour view would otherwise go on showing the old ones.
     if (viewMode_ == 1) {
         RefreshMarks();

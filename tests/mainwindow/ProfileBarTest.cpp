@@ -326,3 +326,26 @@ TEST_F(ProfileBarTest, AnImportInColourViewShowsTheMarksOfTheImportedFile) {
     EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom2);
     EXPECT_EQ(dlg_->Button(1000)->PickedFace(), CPngButton::Face::Custom2); // G1 shares it
 }
+
+TEST_F(ProfileBarTest, AnImportTheKeyboardDidNotTakeStaysPending) {
+    StartOnProfile(0);
+    const std::filesystem::path file = files_.path() / "backup.fwc";
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    ChooseFile(file);
+    dlg_->OnCommand(CKestrowDlg::kCommandExport);
+    SetActiveType(0x1E, AssignmentType::kDefault);
+    keyboard_->ClearFrameLog();
+    // The macro area does not get through: the keyboard does not hold the file.
+    keyboard_->FailWrites(2);
+    dlg_->OnCommand(CKestrowDlg::kCommandImport);
+    keyboard_->FailWrites(0);
+    EXPECT_EQ(ActiveType(0x1E), AssignmentType::kDisabled);
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
+    // Apply sends it again.
+    keyboard_->ClearFrameLog();
+    dlg_->ApplyChanges();
+    EXPECT_EQ(FoldedCommands(*keyboard_), (std::vector<uint8_t>{1, 10, 8, 2}));
+    EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0);
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
+}
