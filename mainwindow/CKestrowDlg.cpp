@@ -207,6 +207,7 @@ bool CKestrowDlg::OnInitDialog() {
     // The 212 named events for other processes: no Linux counterpart, not created.
 
     viewMode_ = 0;
+    languageIndex_ = CurrentLanguageIndex();
     if (CPngButton* sw = Button(kIdSwitch)) {
         sw->SetTextStyle(true, 10, kArialUnicode, SkinTextColours(), 0x24);
     }
@@ -451,7 +452,9 @@ void CKestrowDlg::UpdateArrow(int flipButtonId) {
 
 void CKestrowDlg::SetSwitchText() {
     if (CPngButton* sw = Button(kIdSwitch)) {
-        sw->setText(Lang(viewMode_ == 1 ? "MAIN_SWITCH_COLOR_TEXT" : "MAIN_SWITCH_FUNCTION_TEXT"));
+        sw->setText(
+            Q(LangText(viewMode_ == 1 ? "MAIN_SWITCH_COLOR_TEXT" : "MAIN_SWITCH_FUNCTION_TEXT",
+                       languageIndex_)));
     }
 }
 
@@ -834,6 +837,9 @@ void CKestrowDlg::OnLanguage(int languageIndex) {
     if (shell_ != nullptr) {
         shell_->ForwardLanguage(languageIndex);
     }
+    // The texts come from the language the notice names.
+    languageIndex_ = languageIndex;
+    auto text = [languageIndex](const char* key) { return Q(LangText(key, languageIndex)); };
     // The key-setting dialog relabels itself when it is opened.
     const std::pair<int, const char*> tips[] = {{kIdMinimize, "MAIN_MINIMIZE_PROMPT"},
                                                 {kIdMenu, "MAIN_MENU_PROMPT"},
@@ -841,7 +847,7 @@ void CKestrowDlg::OnLanguage(int languageIndex) {
     for (const auto& [id, key] : tips) {
         if (CPngButton* b = Button(id)) {
             b->SetTooltipText(QString(), false);
-            b->SetTooltipText(Lang(key));
+            b->SetTooltipText(text(key));
         }
     }
     // The lighting panel's captions are set by the panel.
@@ -852,7 +858,7 @@ void CKestrowDlg::OnLanguage(int languageIndex) {
         {IDCANCEL, "PROFILE_CANCLE", 8},     {kIdApply, "PROFILE_APPLY", 8}};
     for (const auto& [id, key, size] : texts) {
         if (CPngButton* b = Button(id)) {
-            b->setText(Lang(key));
+            b->setText(text(key));
             b->SetTextStyle(true, size, kArialUnicode, SkinTextColours());
         }
     }

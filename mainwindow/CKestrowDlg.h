@@ -7,9 +7,9 @@
 // fixed order.
 
 #include "device/MainWindowLink.h"
-#include "platform/OwnMessages.h"
 #include "mainwindow/UserMessages.h"
 #include "model/KeyButtonSink.h"
+#include "platform/OwnMessages.h"
 #include "skin/ui/CBaseDialog.h"
 
 #include <QEvent>
@@ -291,6 +291,8 @@ private:
     std::unique_ptr<DeviceThreads> deviceThreads_;
     QString linkText_;
 
+    // The language the window's texts were last set in (by the language notice).
+    int languageIndex_ = 0;
     int pendingChanges_ = 0;
     int trayIconId_ = 0;
     int presenceIcon_ = 128;

@@ -52,7 +52,9 @@ void CKestrowDlg::OnProfileButton(int n) {
 }
 
 bool CKestrowDlg::SwitchProfile(int n) {
-    if (n >= kProfileCount) {
+    // The pop-up's first item, the default profile, arrives as -1: like every number outside
+    // the keyboard's three it means the first profile.
+    if (n < 0 || n >= kProfileCount) {
         n = 0;
     }
     if (keyEditorOpen_ > 0) {
@@ -79,20 +81,41 @@ bool CKestrowDlg::SwitchProfile(int n) {
         }
         if (apply) {
             ApplyChanges();
+            if (pendingChanges_ != 0) {
+                // The edits did not reach the keyboard: leaving the profile now would strand
+                // them in records the keyboard no longer shows.
+                return false;
+            }
         } else {
             // The edits are dropped: the working file of the profile holds what was last
             // read or saved.
             SetPendingChanges(0);
-            ProfileStore& store = WorkingStore();
-            std::lock_guard guard(store.lock);
-            LoadProfileFile(ProfilePath(active));
+            bool reloaded = false;
+            {
+                ProfileStore& store = WorkingStore();
+                std::lock_guard guard(store.lock);
+                reloaded = LoadProfileFile(ProfilePath(active));
+            }
+            if (!reloaded) {
+                // Without a readable working file the edits would stay in the store and go out
+                // with a later Apply: the keyboard's own configuration replaces them.
+                ReloadFromKeyboard(false, this);
+            }
         }
     }
     SetDeviceProfile(n);
     RefreshKeyButtons();
     BuildProfileMenu(false);
     // Only a keyboard that is now on profile n has switched.
-    return n >= 0 && DeviceState().CachedProfile.load() == n;
+    const bool switched = DeviceState().CachedProfile.load() == n;
+    if (switched) {
+        // The pop-up switches without the profile buttons; they and the marks follow here.
+        CheckProfileButton(n);
+        if (viewMode_ == 1) {
+            RefreshMarks();
+        }
+    }
+    return switched;
 }
 
 void CKestrowDlg::RestoreDefault() {
@@ -136,6 +159,7 @@ void CKestrowDlg::ImportProfileFile() {
         messages_->ShowText("MAIN_NO_DEVICE_PROMPT", std::nullopt);
         return;
     }
+    bool ok = false;
     {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
@@ -145,11 +169,17 @@ void CKestrowDlg::ImportProfileFile() {
             messages_->ShowText("MAIN_PROMPT_INPORT", std::nullopt);
             return;
         }
-        SaveWorkingFile(false);
-        WriteStoreToKeyboard(true, messages_);
+        const bool saved = SaveWorkingFile(false);
+        const bool written = WriteStoreToKeyboard(true, messages_);
+        ok = saved && written;
         RefreshKeyButtons();
     }
-    SetPendingChanges(0);
+    // What did not reach the keyboard (or the working file) stays pending, as after Apply.
+    SetPendingChanges(ok ? 0 : 1);
+    // The file brought its own marks; colour view would otherwise go on showing the old ones.
+    if (viewMode_ == 1) {
+        RefreshMarks();
+    }
 }
 
 void CKestrowDlg::BuildProfileMenu(bool create) {

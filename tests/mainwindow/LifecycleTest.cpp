@@ -6,6 +6,9 @@
 #include "model/ProfileStore.h"
 #include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
+#include "skin/ui/ControlId.h"
+#include "widgets/CTrayIcon.h"
+#include "widgets/MenuResource.h"
 
 #include <QDialog>
 #include <QMenu>
@@ -251,9 +254,15 @@ TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {
     StartWindow(false);
     for (int index : {2, 0}) {
         dlg_->SendOwnMessage(UM_LANGUAGE, kLanguageNoticeTag, index);
-        // The texts come from the language in use; the notice goes on to the about box.
+        // The texts come from the language the notice names; it goes on to the about box.
         EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdProfile1)->text().toStdString(),
-                  LangText("PROFILE_1", CurrentLanguageIndex()));
+                  LangText("PROFILE_1", index));
+        EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdApply)->text().toStdString(),
+                  LangText("PROFILE_APPLY", index));
+        EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdMenu)->TooltipText().toStdString(),
+                  LangText("MAIN_MENU_PROMPT", index));
+        EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdSwitch)->text().toStdString(),
+                  LangText("MAIN_SWITCH_FUNCTION_TEXT", index));
         EXPECT_EQ(shell_.calls.back(), "language " + std::to_string(index));
     }
     dlg_->Button(CKestrowDlg::kIdApply)->setText(QString());
@@ -295,4 +304,58 @@ TEST_F(MainWindowTest, MessagesArrivingAfterTheCloseChangeNothing) {
     EXPECT_FALSE(dlg_->isVisible());
     std::lock_guard guard(WorkingStore().lock);
     EXPECT_EQ(WorkingStore().block, nullptr); // released by the close, not rebuilt
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeNeitherApplyNorHide) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    dlg_->SendOwnMessage(UM_OPEN, kOpenTag, 0);
+    ASSERT_TRUE(dlg_->isVisible());
+    dlg_->SetPendingChanges(1);
+    keyboard_->ClearFrameLog();
+    // On the window, on a colour edit and on the OK button, which a dialog would press.
+    QWidget* targets[] = {dlg_.get(), FindControl(dlg_.get(), 1208),
+                          dlg_->Button(CKestrowDlg::IDOK)};
+    for (QWidget* target : targets) {
+        ASSERT_NE(target, nullptr);
+        target->setFocus();
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::keyClick(target, key);
+        }
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
+    EXPECT_TRUE(RequestOffsets(*keyboard_, 8).empty());
+}
+
+TEST_F(MainWindowTest, TrayMenuIsRelabelledBeforeItShows) {
+    StartWindow(false);
+    CTrayIcon* tray = dlg_->TrayIcon();
+    ASSERT_NE(tray, nullptr);
+    tray->OnTrayNotification(CKestrowDlg::kTrayIconId, WM_RBUTTONUP);
+    QMenu* menu = tray->OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    const std::pair<int, const char*> items[] = {{CKestrowDlg::kCommandOpen, "MENU_11"},
+                                                 {CKestrowDlg::kCommandAbout, "MENU_22"},
+                                                 {CKestrowDlg::kCommandExit, "MENU_33"}};
+    ASSERT_EQ(menu->actions().size(), 3);
+    for (const auto& [command, key] : items) {
+        QAction* action = FindMenuCommand(menu, command);
+        ASSERT_NE(action, nullptr) << command;
+        EXPECT_EQ(action->text().toStdString(), LangText(key, CurrentLanguageIndex()));
+    }
+    // Exit closes the window in its order.
+    FindMenuCommand(menu, CKestrowDlg::kCommandExit)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg_->TrayIconId(), 0);
+    EXPECT_EQ(dlg_->WindowUserData(), 0u);
+    // The about box goes before the single-instance lock is let go; the stores go last.
+    const auto about = std::find(shell_.calls.begin(), shell_.calls.end(), "close-about");
+    const auto release = std::find(shell_.calls.begin(), shell_.calls.end(), "release");
+    ASSERT_NE(release, shell_.calls.end());
+    EXPECT_LT(about, release);
+    std::lock_guard guard(WorkingStore().lock);
+    EXPECT_EQ(WorkingStore().block, nullptr);
+    EXPECT_EQ(OutgoingStore().block, nullptr);
 }

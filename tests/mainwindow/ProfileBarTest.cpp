@@ -3,10 +3,12 @@
 #include "MainWindowFixture.h"
 #include "model/KeyRecordAccess.h"
 #include "model/ProfileFile.h"
+#include "model/ProfileFolder.h"
 #include "model/ProfileStore.h"
 #include "skin/ui/CPngButton.h"
 #include "support/TempDir.h"
 
+#include <QMenu>
 #include <fstream>
 #include <iterator>
 
@@ -230,4 +232,120 @@ TEST_F(ProfileBarTest, ASwitchTheKeyboardDidNotTakeLeavesTheButtonsAsTheyWere) {
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
     EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
     EXPECT_EQ(DeviceState().CachedProfile.load(), 0);
+}
+
+TEST_F(ProfileBarTest, ASwitchWhoseApplyFailedStaysOnTheProfileWithTheChanges) {
+    StartOnProfile(0);
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    dlg_->SetPendingChanges(1);
+    // The session opens but the macro area does not get through: the edits are not on the
+    // keyboard, so leaving the profile would strand them.
+    keyboard_->FailWrites(2);
+    messages_.Answer(true);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 1);
+    keyboard_->FailWrites(0);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 0);
+    EXPECT_EQ(DeviceState().CachedProfile.load(), 0);
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
+    EXPECT_EQ(ActiveType(0x1E), AssignmentType::kDisabled);
+
+    // Asked again, the Apply gets through and the switch follows.
+    messages_.Answer(true);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 1);
+    EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 1);
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
+}
+
+TEST_F(ProfileBarTest, DroppedChangesWithoutAWorkingFileAreReadBackFromTheKeyboard) {
+    StartOnProfile(0);
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    dlg_->SetPendingChanges(1);
+    std::filesystem::remove(ProfilePath(0));
+    messages_.Answer(false);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 1);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 1);
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
+    // The edit answered No is gone: the first profile's records are the keyboard's again.
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        ASSERT_NE(WorkingRecord(0, 0x1E), nullptr);
+        EXPECT_EQ(WorkingRecord(0, 0x1E)->type, AssignmentType::kDefault);
+    }
+    // Back on the first profile nothing is asked and A is not shown as changed.
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 0);
+    EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"PROFILE_SELECT_PROMPT"});
+    EXPECT_FALSE(dlg_->Button(1058)->GetCheck());
+}
+
+TEST_F(ProfileBarTest, ThePopUpsItemsSwitchAndTheProfileButtonsFollow) {
+    StartOnProfile(2);
+    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst + 2); // $Profile1
+    EXPECT_EQ(keyboard_->ActiveProfile(), 1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
+    EXPECT_TRUE(dlg_->ProfileMenu()->actions().value(3)->isChecked());
+    EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdProfiles)->text(), QStringLiteral("$Profile1"));
+
+    // In colour view the marks shown are those of the profile switched to.
+    dlg_->OnCommand(CKestrowDlg::kIdSwitch);
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        WorkingRecord(0, 0)->ColourMark = 1;
+    }
+    EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom1);
+    // The first item, the default profile, is the keyboard's first profile.
+    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 0);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
+    EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom2);
+    EXPECT_TRUE(messages_.Shown().empty());
+}
+
+TEST_F(ProfileBarTest, AnImportInColourViewShowsTheMarksOfTheImportedFile) {
+    StartOnProfile(0);
+    const std::filesystem::path file = files_.path() / "marked.fwc";
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        WorkingRecord(0, 0)->ColourMark = 1;
+    }
+    ChooseFile(file);
+    dlg_->OnCommand(CKestrowDlg::kCommandExport);
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        WorkingRecord(0, 0)->ColourMark = 0;
+    }
+    dlg_->OnCommand(CKestrowDlg::kIdSwitch);
+    ASSERT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom1);
+    dlg_->OnCommand(CKestrowDlg::kCommandImport);
+    EXPECT_TRUE(messages_.Shown().empty());
+    EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom2);
+    EXPECT_EQ(dlg_->Button(1000)->PickedFace(), CPngButton::Face::Custom2); // G1 shares it
+}
+
+TEST_F(ProfileBarTest, AnImportTheKeyboardDidNotTakeStaysPending) {
+    StartOnProfile(0);
+    const std::filesystem::path file = files_.path() / "backup.fwc";
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    ChooseFile(file);
+    dlg_->OnCommand(CKestrowDlg::kCommandExport);
+    SetActiveType(0x1E, AssignmentType::kDefault);
+    keyboard_->ClearFrameLog();
+    // The macro area does not get through: the keyboard does not hold the file.
+    keyboard_->FailWrites(2);
+    dlg_->OnCommand(CKestrowDlg::kCommandImport);
+    keyboard_->FailWrites(0);
+    EXPECT_EQ(ActiveType(0x1E), AssignmentType::kDisabled);
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
+    // Apply sends it again.
+    keyboard_->ClearFrameLog();
+    dlg_->ApplyChanges();
+    EXPECT_EQ(FoldedCommands(*keyboard_), (std::vector<uint8_t>{1, 10, 8, 2}));
+    EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0);
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
 }
