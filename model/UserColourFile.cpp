@@ -395,10 +395,7 @@ int LoadUserMode(bool upload) {
     state.settings = file.ModeSettings(state.currentMode);
     state.loaded = state.settings;
     LoadModeColours(file, p, state.currentMode);
-    if (upload) {
-        UploadKeyColours();
-    }
-    return kCmdOk;
+    return upload ? UploadKeyColours() : kCmdOk;
 }
 
 bool ResetUserColourFile(int p) {

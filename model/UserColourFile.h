@@ -139,8 +139,9 @@ UserColourState& UserColours();
 int LoadModeColours(const UserColourFile& file, int profile, int mode);
 
 // Loads the selected mode of CurrentProfile's file into the state and the bank copy, then,
-// with upload, sends the bank (UploadKeyColours). 1 when loaded (and, with upload, sent);
-// -201 when CurrentProfile names no profile (nothing changes or is sent).
+// with upload, sends the bank (UploadKeyColours). 1 when loaded (and, with upload, sent), the
+// upload's result when it failed; -201 when CurrentProfile names no profile (nothing changes or
+// is sent).
 int LoadUserMode(bool upload);
 
 // Copies the template over profile p's file, atomically. False, with the file as it was, when

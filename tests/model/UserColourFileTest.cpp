@@ -319,6 +319,12 @@ TEST_F(UserModeLoadTest, UploadSendsTheBankInEightPiecesOfOneBracket) {
     EXPECT_EQ(held[3 * 111 + 1], 5);
     EXPECT_EQ(held[3 * 125 + 2], 9);
     EXPECT_EQ(keyboard->KeyColourBank(0), (std::array<uint8_t, 512>{}));
+
+    // An upload the keyboard does not take is told, the bank copy is loaded all the same.
+    keyboard->FailWrites(kSimForever);
+    EXPECT_EQ(LoadUserMode(true), kCmdWriteFailed);
+    keyboard->FailWrites(0);
+    EXPECT_EQ(Lighting().keyColourBanks[2][3 * 111], 4);
 }
 
 TEST_F(UserModeLoadTest, NoProfileLoadsAndSendsNothing) {
