@@ -84,7 +84,8 @@ public:
     // std::nullopt: no file (every lookup gives its default).
     static UserColourFile FromBytes(std::optional<std::string_view> bytes);
 
-    // False when the file could not be read.
+    // False when the file could not be read, is no regular file or is larger than 4 MiB (the
+    // template is some 40 KB): its lookups then give the defaults.
     bool Readable() const { return ini_.has_value(); }
     // Whether section "Mode<mode>" is there (its entries may still be missing).
     bool HasMode(int mode) const;
