@@ -5,6 +5,7 @@
 #include "app/ShellOpen.h"
 #include "app/StartupReport.h"
 #include "app/UserDataSeed.h"
+#include "device/DeviceState.h"
 #include "platform/SettingsHive.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"
@@ -28,9 +29,7 @@ std::string Hex(uint32_t value) {
 
 CKestrowApp::CKestrowApp() = default;
 
-CKestrowApp::~CKestrowApp() {
-    SetCurrentStoreLocks(nullptr);
-}
+CKestrowApp::~CKestrowApp() = default;
 
 int CKestrowApp::Run(int argc, char** argv) {
     std::vector<std::string> arguments;
@@ -66,9 +65,8 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
     // 3. The per-user settings key; without it the values kept there last for this run only.
     registryKeyOpen_ = SettingsHive::Instance().CreateKey(kAppRegistryKey);
 
-    // 4. The locks of the working and the outgoing profile store.
-    storeLocks_ = std::make_unique<StoreLocks>();
-    SetCurrentStoreLocks(storeLocks_.get());
+    // 4. The working and the outgoing store's locks are the stores' own (model/ProfileStore.h):
+    // process-wide, they exist before the main window runs and after it has closed.
 
     // 5. The single-instance steps run before any window exists; a later start ends here with
     // exit code 0, before it even connects to the display.
@@ -76,8 +74,6 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
     const InstanceStart start = RunSingleInstanceSteps(*instance_, options_);
     const auto endEarly = [this](int exitCode) {
         instance_.reset();
-        SetCurrentStoreLocks(nullptr);
-        storeLocks_.reset();
         return exitCode;
     };
     if (start.decision == StartDecision::EndProcess) {
@@ -115,6 +111,10 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
         {
             CKestrowDlg window(this);
             mainWindow_ = &window;
+            // "/Start": the keyboard's first arrival leaves the window in the notification area.
+            // Set after the window's constructor and before its initialisation starts the
+            // device threads.
+            DeviceState().OpenNotified.store(options_.start ? 1 : 0);
             QObject::connect(&window, &CKestrowDlg::mainWindowShown, [] { ReportLine("shown"); });
             const bool initialised = window.OnInitDialog();
             if (initialised) {
@@ -131,19 +131,18 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
         server.Close();
     }
 
-    // 6. The locks go once the main window has closed.
-    SetCurrentStoreLocks(nullptr);
-    storeLocks_.reset();
+    // 6. The main window's close has released both stores under their locks; the instance lock
+    // goes with the process. (The Windows program repainted the whole screen here; a
+    // compositing desktop needs nothing of the kind.)
     instance_.reset();
     return 0;
 }
 
 long CKestrowApp::OnInstanceRequest(uint32_t message, uint32_t wParam) {
-    ReportLine("received message=" + Hex(message) + " wparam=" + Hex(wParam));
-    if (mainWindow_ == nullptr || mainWindow_->WindowUserData() != kMainWindowTag) {
-        return 0;
-    }
-    return mainWindow_->SendOwnMessage(message, wParam, 0);
+    const bool tagged = mainWindow_ != nullptr && mainWindow_->WindowUserData() == kMainWindowTag;
+    ReportLine("received message=" + Hex(message) + " wparam=" + Hex(wParam) +
+               " window=" + (tagged ? "1" : "0"));
+    return tagged ? mainWindow_->SendOwnMessage(message, wParam, 0) : 0;
 }
 
 void CKestrowApp::OpenAboutBox() {

@@ -7,18 +7,14 @@
 #include "app/CAboutDlg.h"
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
-#include "app/StoreLocks.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "platform/ProgramNames.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 class InstanceServer;
-
-// The framework's per-application settings area and the application's title below it.
-inline constexpr const char* kProfileAreaKey = "Kestrow_Ostrel";
-inline constexpr const char* kApplicationTitle = "Kestrow";
 
 class CKestrowApp : public MainWindowShell {
 public:
@@ -28,8 +24,8 @@ public:
     // The whole life of the process; returns its exit code.
     int Run(int argc, char** argv);
 
-    // Start-up after the command line was read: paths, settings key, store locks, the
-    // single-instance steps, the main window run modally, then the locks deleted. Returns the
+    // Start-up after the command line was read: paths, settings key, the single-instance
+    // steps, the keyboard backend, the main window run modally. Returns the
     // exit code: 0 however the window ended (and when a later start handed over, or a skin
     // picture was missing); 1 when the simulated keyboard asked for cannot be had.
     int InitInstance(int argc, char** argv);
@@ -58,7 +54,6 @@ private:
     LaunchOptions options_;
     AppPaths paths_;
     bool registryKeyOpen_ = false;
-    std::unique_ptr<StoreLocks> storeLocks_;
     std::unique_ptr<SingleInstance> instance_;
     InstanceServer* server_ = nullptr;
     CKestrowDlg* mainWindow_ = nullptr;

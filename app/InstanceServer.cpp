@@ -1,7 +1,7 @@
 #include "app/InstanceServer.h"
 
 #include "app/SingleInstance.h"
-#include "mainwindow/OwnMessages.h"
+#include "platform/OwnMessages.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -94,12 +94,9 @@ void InstanceServer::OnReadyRead(QLocalSocket* socket) {
     }
     const QByteArray request = socket->read(kInstanceRequestSize);
     socket->setProperty("answered", true);
-    // The handler may run a nested event loop (a message box): the peer then waits for the
-    // answer as for a sent message, and the socket must outlive the handler.
     if (auto* timeout = socket->findChild<QTimer*>("requestTimeout")) {
         timeout->stop();
     }
-    const QPointer<QLocalSocket> alive(socket);
     const uint32_t message = GetLe32(request.constData());
     const uint32_t wParam = GetLe32(request.constData() + 4);
     // Another instance may only ask to come forward or to close; the tag is the window's to
@@ -108,8 +105,20 @@ void InstanceServer::OnReadyRead(QLocalSocket* socket) {
         socket->abort();
         return;
     }
+    // Handled from the event loop, not inside the socket's own signal: the handler may run a
+    // nested event loop (a message box) in which the peer gives up and its socket is deleted.
+    QMetaObject::invokeMethod(
+        this,
+        [this, alive = QPointer<QLocalSocket>(socket), message, wParam] {
+            Answer(alive, message, wParam);
+        },
+        Qt::QueuedConnection);
+}
+
+void InstanceServer::Answer(const QPointer<QLocalSocket>& socket, uint32_t message,
+                            uint32_t wParam) {
     const long result = handler_ ? handler_(message, wParam) : 0;
-    if (alive == nullptr || socket->state() != QLocalSocket::ConnectedState) {
+    if (socket == nullptr || socket->state() != QLocalSocket::ConnectedState) {
         return;
     }
     char reply[kInstanceReplySize];

@@ -32,6 +32,8 @@ public:
 private:
     void OnNewConnection();
     void OnReadyRead(QLocalSocket* socket);
+    // Hands a request to the handler and answers the peer if it still waits.
+    void Answer(const QPointer<QLocalSocket>& socket, uint32_t message, uint32_t wParam);
 
     Handler handler_;
     QLocalServer* server_;

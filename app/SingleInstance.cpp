@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "mainwindow/OwnMessages.h"
+#include "platform/OwnMessages.h"
 
 #include <algorithm>
 #include <cerrno>

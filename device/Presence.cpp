@@ -5,7 +5,7 @@
 #include "device/MainWindowLink.h"
 #include "device/MessageSink.h"
 #include "device/Protocol.h"
-#include "device/WindowMessages.h"
+#include "platform/OwnMessages.h"
 
 #include <array>
 #include <cctype>
@@ -258,13 +258,13 @@ void DeviceThreads::OnPresenceChanged(int present) {
         if (!ReadArrivalValues() && !Stopping()) {
             sink_.ShowText("MAIN_DEFAULT_MATRIX_PROMPT");
         }
-        link_.SendOwnMessage(UM_PROFILE_RELOAD, UM_PROFILE_RELOAD_TAG, 0);
+        link_.SendOwnMessage(UM_PROFILE_RELOAD, kProfileTag, 0);
         link_.SetTrayState(kTrayKindPresence, kTrayIconPresent);
     }
     state.KeyboardPresent.store(now);
     if (state.OpenNotified.load() == 0) {
         if (now == 1) {
-            link_.PostOwnMessage(UM_OPEN, UM_OPEN_TAG, 0);
+            link_.PostOwnMessage(UM_OPEN, kOpenTag, 0);
         }
         state.OpenNotified.store(1);
     }

@@ -1,16 +1,39 @@
 #pragma once
 
-// The program's only top-level window. It lives hidden (later behind the tray icon), is run
-// modally by the application object, receives the own window messages of mainwindow/OwnMessages.h
-// from other threads and from a second instance, and closes in a fixed order.
+// The program's only top-level window: the keyboard picture with one button per key, the
+// profile bar and the lighting panel's place. It lives hidden behind the tray icon, is run
+// modally by the application object, receives the own window messages of
+// platform/OwnMessages.h from the device threads and from a second instance, and closes in a
+// fixed order.
 
-#include "mainwindow/OwnMessages.h"
+#include "device/MainWindowLink.h"
+#include "platform/OwnMessages.h"
+#include "mainwindow/UserMessages.h"
+#include "model/KeyButtonSink.h"
+#include "skin/ui/CBaseDialog.h"
 
-#include <QDialog>
 #include <QEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
+class BusyIndicator;
+class CPngButton;
+class DeviceThreads;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class CTrayIcon;
+class QTimer;
+struct KeyAssignment;
 
 // What the main window asks of the application layer, which sits above it.
 class MainWindowShell {
@@ -27,39 +50,105 @@ public:
     virtual void ReleaseSingleInstance() = 0;
 };
 
-// An own window message posted to a window: QCoreApplication::postEvent of one of these.
+// An own window message posted to a window: QCoreApplication::postEvent of one of these. A
+// sent one carries the sender's wait record.
 class OwnMessageEvent : public QEvent {
 public:
-    OwnMessageEvent(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    struct Reply {
+        std::mutex lock;
+        std::condition_variable done;
+        bool answered = false;
+        intptr_t result = 0;
+    };
+
+    OwnMessageEvent(uint32_t message, uintptr_t wParam, intptr_t lParam,
+                    std::shared_ptr<Reply> reply = nullptr);
     static QEvent::Type EventType();
 
     uint32_t message;
     uintptr_t wParam;
     intptr_t lParam;
+    std::shared_ptr<Reply> reply;
 };
 
-class CKestrowDlg : public QDialog {
+class CKestrowDlg : public CBaseDialog, public MainWindowLink, public KeyButtonSink {
     Q_OBJECT
 
 public:
     static constexpr int kDialogId = 102;
-    // Commands of the tray menu.
+    // Commands of the tray menu and of menu 144.
     static constexpr int kCommandOpen = 32771;
     static constexpr int kCommandAbout = 32773;
     static constexpr int kCommandExit = 32774;
-    // The system menu's about item.
+    static constexpr int kCommandImport = 32776;
+    static constexpr int kCommandExport = 32777;
+    static constexpr int kCommandFirmware = 32780;
     static constexpr int kSysCommandAbout = 0x10;
+    // The profile pop-up: 9000 the default profile, 9001 + n profile n.
+    static constexpr int kProfileMenuFirst = 9000;
+    static constexpr int kProfileMenuLast = 9200;
+
+    // Controls.
+    static constexpr int IDOK = 1;
+    static constexpr int IDCANCEL = 2;
+    static constexpr int kIdProfiles = 1005;
+    static constexpr int kIdApply = 1006;
+    static constexpr int kIdMacro = 1007;
+    static constexpr int kIdTest = 1008;
+    static constexpr int kIdProfileMenu = 1009;
+    static constexpr int kIdLink = 1121;
+    static constexpr int kIdHelp = 1122;
+    static constexpr int kIdMinimize = 1123;
+    static constexpr int kIdClose = 1124;
+    static constexpr int kIdLockCaps = 1125;
+    static constexpr int kIdLockAb = 1128;
+    static constexpr int kIdFlip0 = 1129;
+    static constexpr int kIdFlip1 = 1130;
+    static constexpr int kIdFlip2 = 1131;
+    static constexpr int kIdLeftArrow = 1132;
+    static constexpr int kIdRightArrow = 1133;
+    static constexpr int kIdVersion = 1134;
+    static constexpr int kIdProfile1 = 1135;
+    static constexpr int kIdDefault = 1138;
+    static constexpr int kIdMenu = 1139;
+    static constexpr int kIdSwitch = 1144;
+    static constexpr int kIdBusy = 1177;
+
+    // Timers.
+    static constexpr int kTimerBusy = 1050;
+    static constexpr int kTimerPreview = 1052;
+
+    // Tray.
+    static constexpr int kTrayCallbackMessage = 1725;
+    static constexpr int kTrayIconId = 140; // also the id of its menu
+    static constexpr int kBackupMenuId = 144;
+
+    // The keyboard variant word fixed at start-up; bit 8 would select the second G-key bank.
+    static constexpr uint16_t kVariantWord = 0x0205;
 
     // The skin pictures of the key buttons, in load order, relative to the program folder.
     static const std::array<const char*, 11>& KeyImageSetFiles();
+    enum KeyImage {
+        kNormal = 0,
+        kOver,
+        kDown,
+        kDisable,
+        kNormal2,
+        kOver2,
+        kDown2,
+        kDisable2,
+        kArrow,
+        kColour0,
+        kColour1
+    };
 
     explicit CKestrowDlg(MainWindowShell* shell = nullptr, QWidget* parent = nullptr);
     ~CKestrowDlg() override;
 
-    // The window's initialisation. False when the program cannot run (a skin picture is
-    // missing or cannot be read); the application then ends with exit code 0 and nothing has
-    // been shown.
-    bool OnInitDialog();
+    // The window's initialisation. False when the program cannot run (a key picture is missing
+    // or cannot be read); the application then ends with exit code 0 and nothing has been
+    // shown.
+    bool OnInitDialog() override;
 
     // Initialises the window and runs it modally without showing it: the window is first shown
     // by UM_OPEN or the tray. Returns -1 when the initialisation failed, otherwise the code the
@@ -68,23 +157,79 @@ public:
     // The modal loop of an initialised window; returns when the window has ended.
     int RunModalLoop();
 
-    // Delivers an own window message at once, on the calling (user-interface) thread, as a
-    // sent message. Every handler returns 0; a message with a wrong tag is ignored.
-    long SendOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
-    // Queues an own window message; safe from any thread.
-    void PostOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // MainWindowLink. On the user-interface thread a sent message is handled at once; from
+    // another thread the sender waits until it was handled (or the window closed). Every
+    // handler returns 0; a message with a wrong tag is ignored.
+    intptr_t SendOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    bool PostOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void RequestTimer(uint32_t timerId) override;
+    void SetTrayState(int kind, int iconId) override;
+    void HideMainWindow() override;
 
-    // Tray and menu commands handled here.
+    // Commands of buttons and menus (WM_COMMAND).
     void OnCommand(int id);
 
     void ShowMainWindow();
     void CloseMainWindow();
+    void ApplyChanges();
+    void SetPendingChanges(int flag) override;
+    int PendingChanges() const { return pendingChanges_; }
 
-    // kMainWindowTag once the initialisation has tagged the window, 0 before.
+    // The key map.
+    int OpenKeyEditor(int id);
+    void RefreshKeyButtons();
+    void RefreshMarks();
+    void ApplyFlipLayout();
+    int FlipLayout() const { return flipLayout_; }
+    int ViewMode() const { return viewMode_; }
+    // KeyButtonSink: the buttons' codes (keys, then G-keys of the bank in use) and their
+    // checked look and tooltip.
+    std::vector<KeyCode> KeyButtonCodes() const override;
+    void DescribeKeyButton(KeyCode code, std::string_view tooltip, bool assigned) override;
+    // The button of a key or G-key code, or nullptr.
+    CPngButton* ButtonOfCode(KeyCode code) const;
+
+    // The profile bar.
+    void OnProfileButton(int n);
+    bool SwitchProfile(int n);
+    void RestoreDefault();
+    void ExportProfileFile();
+    void ImportProfileFile();
+    void BuildProfileMenu(bool create);
+
+    // Who shows texts and questions (message boxes unless replaced; not owned).
+    void SetUserMessages(UserMessages* messages);
+    UserMessages& Messages() const { return *messages_; }
+    // Chooses the file of an export (save) or import; empty when cancelled. The system's file
+    // dialog unless replaced.
+    using FileChooser = std::function<std::filesystem::path(bool save)>;
+    void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+    // The modal key-setting dialog for a key or G-key (record index, control id, macro-only);
+    // returns what its modal run returns. Until one is given, function-view clicks open nothing.
+    using KeyEditor = std::function<int(int recordIndex, int id, bool macroOnly)>;
+    void SetKeyEditor(KeyEditor editor) { keyEditor_ = std::move(editor); }
+    bool KeyEditorOpen() const { return keyEditorOpen_ > 0; }
+    // Whether the desktop has a notification area (asked once at start unless overridden).
+    void SetNotificationAreaAvailable(bool available) {
+        notificationArea_ = available;
+        notificationAreaSet_ = true;
+    }
+    bool NotificationAreaAvailable() const { return notificationArea_; }
+    // Whether the device threads are started by the initialisation (tests drive them by hand).
+    void SetStartDeviceThreads(bool start) { startDeviceThreads_ = start; }
+
+    // kMainWindowTag once the initialisation has tagged the window, 0 before and after close.
     uint32_t WindowUserData() const { return windowUserData_; }
     bool StartedHidden() const { return startedHidden_ != 0; }
     bool Initialised() const { return initialised_; }
+    int TrayIconId() const { return trayIconId_; }
     const QPixmap& KeyImage(int index) const { return keyImageSet_.at(static_cast<size_t>(index)); }
+    CPngButton* Button(int id) const;
+    QMenu* ProfileMenu() const { return profileMenu_; }
+    CTrayIcon* TrayIcon() const { return tray_.get(); }
+    // Menu 144 with its items relabelled (the caller shows it).
+    std::unique_ptr<QMenu> BuildBackupMenu();
+    bool BusyShown() const;
 
 signals:
     // After the window was shown by ShowMainWindow.
@@ -98,15 +243,70 @@ protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    bool LoadKeyImageSet();
+    intptr_t HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void OnProfileReload();
+    void OnDisconnected();
+    void OnKeyboardProfileChanged();
     void OnLanguage(int languageIndex);
+    void OnTimer(int id);
+    void OnClicked(int id);
+    bool LoadKeyImageSet();
+    void CreateControls();
+    void PlaceKeyButtons();
+    void PlaceOtherButtons();
+    CPngButton* MakeButton(int id);
+    void SetSwitchText();
+    void UpdateArrow(int flipButtonId);
+    void CheckProfileButton(int p);
+    void CreateTray();
+    void ReleaseStores();
+    void HideOrMinimize();
+    void ShowWindowNow();
+    bool AnyKeyboardUnopenable() const;
+    std::filesystem::path SkinFile() const;
+    int CurrentArea() const; // ActiveProfile, or -1
+    void StartTimer(int id, int ms);
+    void KillTimer(int id);
+    void WakeSenders();
 
     MainWindowShell* shell_;
+    std::unique_ptr<MessageBoxes> messageBoxes_;
+    UserMessages* messages_;
+    FileChooser fileChooser_;
+    KeyEditor keyEditor_;
+
     std::array<QPixmap, 11> keyImageSet_;
-    uint32_t windowUserData_ = 0;
+    std::map<int, CPngButton*> buttons_;
+    QLabel* busy_ = nullptr;
+    std::array<QPixmap, 10> busyFrames_;
+    int busyFrame_ = 0;
+    std::array<QLineEdit*, 3> colourEdits_{};
+    QMenu* profileMenu_ = nullptr;
+    std::unique_ptr<CTrayIcon> tray_;
+    std::map<int, QTimer*> timers_;
+    std::unique_ptr<BusyIndicator> busyIndicator_;
+    std::unique_ptr<DeviceThreads> deviceThreads_;
+    QString linkText_;
+
+    int pendingChanges_ = 0;
+    int trayIconId_ = 0;
+    int presenceIcon_ = 128;
+    int viewMode_ = 0;
+    int flipLayout_ = 0;
     int startedHidden_ = 0;
+    int keyEditorOpen_ = 0;
+    bool lightingMode_ = false; // the lighting panel's switch; off until that panel exists
+    bool switchQuestionOpen_ = false;
+    bool notificationArea_ = true;
+    bool notificationAreaSet_ = false;
+    bool startDeviceThreads_ = true;
+    uint32_t windowUserData_ = 0;
     bool initialised_ = false;
     bool closing_ = false;
+    std::atomic<bool> linkClosed_{false};
+    std::mutex sendersLock_;
+    std::vector<std::weak_ptr<OwnMessageEvent::Reply>> senders_;
 };

@@ -4,6 +4,9 @@
 // program, "Lang%04X.ini", by key from section TEXT, LIGHT or MODE; a missing key or file gives
 // "#Error".
 
+#include "platform/OwnMessages.h" // the language notice: UM_LANGUAGE with kLanguageNoticeTag
+#include "platform/ProgramNames.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -11,13 +14,7 @@
 
 class SettingsHive;
 
-// The language notice: window message UM_LANGUAGE with this tag in wParam and the language
-// index in lParam.
-inline constexpr uint32_t UM_LANGUAGE = 0x5041;
-inline constexpr uint32_t kLanguageNoticeTag = 0x4C414E47; // "LANG"
-
-// Registry key and value that keep the chosen language.
-inline constexpr const char* kAppRegistryKey = "Software\\Halvex  KB01";
+// The value of kAppRegistryKey that keeps the chosen language.
 inline constexpr const char* kLanguageIdValue = "dwLanguageId";
 
 struct SupportedLanguage {

@@ -3,7 +3,7 @@
 
 #include "AppTestSupport.h"
 #include "app/CAboutDlg.h"
-#include "mainwindow/OwnMessages.h"
+#include "platform/OwnMessages.h"
 #include "platform/ProfileString.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"

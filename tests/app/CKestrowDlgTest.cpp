@@ -3,6 +3,7 @@
 #include "mainwindow/CKestrowDlg.h"
 
 #include "AppTestSupport.h"
+#include "device/DeviceState.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"
 #include "support/TempDir.h"
@@ -33,7 +34,14 @@ public:
 
 class MainWindow : public testing::Test {
 protected:
-    void SetUp() override { SetProgramFolder(BinFolder()); }
+    // A keyboard counts as present so that UM_OPEN shows the window; the device threads are
+    // not started.
+    void SetUp() override {
+        SetProgramFolder(BinFolder());
+        DeviceState().Reset();
+        DeviceState().KeyboardPresent = 1;
+    }
+    void TearDown() override { DeviceState().Reset(); }
 
     PrivateUserFolders folders_;
     RecordingShell shell_;
@@ -43,6 +51,8 @@ protected:
 
 TEST_F(MainWindow, OwnMessagesActOnlyWithTheirTag) {
     CKestrowDlg dlg(&shell_);
+    dlg.SetStartDeviceThreads(false);
+    dlg.SetNotificationAreaAvailable(true);
     ASSERT_TRUE(dlg.OnInitDialog());
     EXPECT_EQ(dlg.WindowUserData(), kMainWindowTag);
     QSignalSpy finished(&dlg, &QDialog::finished);
@@ -73,6 +83,8 @@ TEST_F(MainWindow, OwnMessagesActOnlyWithTheirTag) {
 
 TEST_F(MainWindow, RunsModallyWithoutShowingItself) {
     CKestrowDlg dlg(&shell_);
+    dlg.SetStartDeviceThreads(false);
+    dlg.SetNotificationAreaAvailable(true);
     bool visibleInLoop = true;
     bool startedHidden = false;
     QTimer::singleShot(50, &dlg, [&] {
@@ -91,6 +103,8 @@ TEST_F(MainWindow, RunsModallyWithoutShowingItself) {
 
 TEST_F(MainWindow, EnterAndEscapeNeitherCloseNorHide) {
     CKestrowDlg dlg(&shell_);
+    dlg.SetStartDeviceThreads(false);
+    dlg.SetNotificationAreaAvailable(true);
     ASSERT_TRUE(dlg.OnInitDialog());
     dlg.SendOwnMessage(UM_OPEN, kOpenTag, 0);
     QSignalSpy finished(&dlg, &QDialog::finished);
@@ -122,6 +136,10 @@ TEST_F(MainWindow, MissingOrBrokenKeyPictureFailsTheInitialisation) {
             }
             SetProgramFolder(program.path());
             CKestrowDlg dlg(&shell_);
+            dlg.SetStartDeviceThreads(false);
+            dlg.SetNotificationAreaAvailable(true);
+    dlg.SetStartDeviceThreads(false);
+    dlg.SetNotificationAreaAvailable(true);
             EXPECT_EQ(dlg.DoModal(), -1) << broken;
             EXPECT_FALSE(dlg.isVisible());
             EXPECT_FALSE(dlg.Initialised());

@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <future>
 #include <gtest/gtest.h>
@@ -149,28 +151,39 @@ TEST_F(Server, AStaleSocketIsReplaced) {
 
 TEST_F(Server, APeerThatGivesUpWhileTheWindowIsBusyIsNoHarm) {
     server_.Close();
-    // The handler runs a nested event loop, as a message box would, longer than the peer waits.
+    // The first request opens a message box, as the main window does when no keyboard is
+    // there; its peer gives up waiting; the next request, handled inside the box's loop, closes
+    // the box.
     int handled = 0;
-    InstanceServer busy([&handled](uint32_t, uint32_t) {
-        ++handled;
-        if (handled == 1) {
-            QEventLoop loop;
-            QTimer::singleShot(400, &loop, &QEventLoop::quit);
-            loop.exec();
+    QPointer<QMessageBox> open;
+    InstanceServer* server = nullptr;
+    InstanceServer busy([&](uint32_t, uint32_t) {
+        if (++handled == 1) {
+            QMessageBox box(QMessageBox::Information, "", "no keyboard");
+            open = &box;
+            box.exec();
+        } else if (open != nullptr) {
+            // As closing the main window does: the box goes, and so does the socket.
+            open->reject();
+            server->Close();
         }
         return 0L;
     });
+    server = &busy;
     ASSERT_TRUE(busy.Listen(Socket()));
-    EXPECT_EQ(FromOtherProcess([&] { return HandOverMessage(Socket(), UM_OPEN, kOpenTag, 100); }),
-              HandOverResult::Failed);
-    // Served after the busy one: in the nested loop or after it.
-    EXPECT_EQ(FromOtherProcess([&] { return HandOverMessage(Socket(), UM_OPEN, kOpenTag, 5000); }),
-              HandOverResult::Delivered);
+    // Both later starts come from elsewhere while this thread is inside the box.
+    const auto results = FromOtherProcess([&] {
+        const HandOverResult first = HandOverMessage(Socket(), UM_OPEN, kOpenTag, 100);
+        return std::make_pair(first, HandOverMessage(Socket(), UM_KILL, kKillTag, 5000));
+    });
+    EXPECT_EQ(results.first, HandOverResult::Failed);
+    EXPECT_EQ(results.second, HandOverResult::Delivered);
     QElapsedTimer wait;
     wait.start();
-    while (wait.elapsed() < 600) {
+    while (wait.elapsed() < 300) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(handled, 2);
+    EXPECT_EQ(open, nullptr);
 }

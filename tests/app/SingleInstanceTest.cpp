@@ -3,7 +3,7 @@
 #include "app/SingleInstance.h"
 
 #include "AppTestSupport.h"
-#include "mainwindow/OwnMessages.h"
+#include "platform/OwnMessages.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,0 +1,47 @@
+#include "mainwindow/BusyIndicator.h"
+
+#include <chrono>
+
+BusyIndicator::BusyIndicator(std::function<void()> start, std::function<void()> stop)
+    : start_(std::move(start)), stop_(std::move(stop)), worker_([this] { Run(); }) {}
+
+BusyIndicator::~BusyIndicator() {
+    {
+        std::lock_guard guard(lock_);
+        ending_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
+void BusyIndicator::Post(uint32_t message) {
+    {
+        std::lock_guard guard(lock_);
+        queue_.push_back(message);
+    }
+    wake_.notify_all();
+}
+
+void BusyIndicator::Run() {
+    std::unique_lock guard(lock_);
+    for (;;) {
+        wake_.wait(guard, [this] { return ending_ || !queue_.empty(); });
+        if (ending_) {
+            return;
+        }
+        const uint32_t message = queue_.front();
+        queue_.pop_front();
+        if (message == kBusyStop) {
+            // The last frame stays a moment, so that even a quick Apply is seen.
+            if (wake_.wait_for(guard, std::chrono::milliseconds(100), [this] { return ending_; })) {
+                return;
+            }
+            guard.unlock();
+            stop_();
+        } else {
+            guard.unlock();
+            start_();
+        }
+        guard.lock();
+    }
+}

@@ -1,0 +1,298 @@
+// The main window's life over a simulated keyboard: hidden start, arrival and removal, Apply,
+// own messages from other threads, and desktops without a notification area.
+
+#include "MainWindowFixture.h"
+#include "model/KeyRecordAccess.h"
+#include "model/ProfileStore.h"
+#include "skin/Language.h"
+#include "skin/ui/CPngButton.h"
+
+#include <QDialog>
+#include <QMenu>
+#include <QTimer>
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+constexpr int kButtonA = 1058;
+constexpr int kFactoryPositionA = 19; // 02 02 04 in the factory table
+
+class FakeDeniedBackend : public HidBackend {
+public:
+    bool ListInterfaces(std::vector<std::string>& paths) override {
+        paths = {"/dev/hidraw7?vid_0c45&pid_5004"};
+        return true;
+    }
+    std::unique_ptr<HidInterface> Open(const std::string&, const HidOpenFlags&,
+                                       HidOpenError& error) override {
+        error = HidOpenError::PermissionDenied;
+        return nullptr;
+    }
+    bool PathExists(const std::string&) override { return true; }
+};
+
+uint16_t RecordType(int profile, KeyCode code) {
+    std::lock_guard guard(WorkingStore().lock);
+    const KeyAssignment* r = WorkingRecord(profile, RecordIndexOfCode(code));
+    return r == nullptr ? 0xFFFF : r->type;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsHiddenAndTheArrivalLoadsTheKeyboardsConfiguration) {
+    SetKeyboardActiveProfile(1);
+    SetKeyboardPosition(1, kFactoryPositionA, {0, 0, 0}); // A disabled in profile 2
+    StartWindow(true, true);
+    EXPECT_FALSE(dlg_->isVisible());
+    ASSERT_TRUE(WaitForArrival());
+    QTest::qWait(50); // the posted UM_STARTED
+    EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_TRUE(dlg_->StartedHidden());
+
+    EXPECT_EQ(DeviceState().CachedProfile.load(), 1);
+    EXPECT_EQ(DeviceState().CurrentProfile.load(), 1);
+    EXPECT_EQ(RecordType(1, 0x1E), AssignmentType::kDisabled);
+    EXPECT_EQ(RecordType(0, 0x1E), AssignmentType::kDefault);
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
+    // The key map shows profile 2: A is checked and says it was changed.
+    EXPECT_TRUE(dlg_->Button(kButtonA)->GetCheck());
+    EXPECT_FALSE(dlg_->Button(1075)->GetCheck());
+    const std::string changed = LangText("KEY_PROMPT_SET", CurrentLanguageIndex());
+    EXPECT_TRUE(dlg_->Button(kButtonA)->TooltipText().contains(QString::fromStdString(changed)));
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
+    // The profile pop-up marks the active profile and names the profile button.
+    EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdProfiles)->text(), QStringLiteral("$Profile1"));
+    const QList<QAction*> items = dlg_->ProfileMenu()->actions();
+    ASSERT_EQ(items.size(), 5);
+    EXPECT_TRUE(items[3]->isChecked());
+    EXPECT_FALSE(items[0]->isChecked());
+}
+
+TEST_F(MainWindowTest, FirstArrivalWithoutTheStartSwitchShowsTheWindowOnce) {
+    StartWindow(true, false);
+    ASSERT_TRUE(WaitForArrival());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->isVisible(); }, 2000));
+    dlg_->hide();
+    keyboard_->Unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return DeviceState().KeyboardPresent.load() == 0; }, 3000));
+    keyboard_->Replug();
+    ASSERT_TRUE(WaitForArrival());
+    QTest::qWait(100);
+    EXPECT_FALSE(dlg_->isVisible()); // a later arrival does not bring it forward
+}
+
+TEST_F(MainWindowTest, TrayOpenWithoutAKeyboardExplainsAndStaysHidden) {
+    StartWindow(false);
+    QTest::qWait(100);
+    dlg_->OnCommand(CKestrowDlg::kCommandOpen);
+    EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"MAIN_NO_DEVICE_PROMPT"});
+    EXPECT_EQ(DeviceState().CachedProfile.load(), -1);
+    // No profile is known: the profile operations refuse without touching anything.
+    messages_.Clear();
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 2);
+    EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"MAIN_NO_DEVICE_PROMPT"});
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
+}
+
+TEST_F(MainWindowTest, AKeyboardThatMayNotBeOpenedNamesThePermissionProblem) {
+    SetCurrentHidBackend(std::make_shared<FakeDeniedBackend>());
+    StartWindow(true);
+    QTest::qWait(100);
+    dlg_->OnCommand(CKestrowDlg::kCommandOpen);
+    EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"MAIN_NO_PERMISSION_PROMPT"});
+    // The text exists in every language file and names the rule to install.
+    for (int index = 0; index < kSupportedLanguageCount; ++index) {
+        EXPECT_NE(LangText("MAIN_NO_PERMISSION_PROMPT", index).find("60-kestrow.rules"),
+                  std::string::npos)
+            << index;
+    }
+}
+
+TEST_F(MainWindowTest, ApplySendsTheActiveProfileOnlyAndClearsTheFlag) {
+    SetKeyboardActiveProfile(2);
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        KeyAssignment* a = CurrentRecord(0x1E);
+        ASSERT_NE(a, nullptr);
+        a->type = AssignmentType::kDisabled;
+    }
+    dlg_->SetPendingChanges(1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
+    keyboard_->ClearFrameLog();
+    dlg_->OnCommand(CKestrowDlg::kIdApply);
+
+    EXPECT_EQ(FoldedCommands(*keyboard_), (std::vector<uint8_t>{1, 10, 8, 2}));
+    const std::vector<unsigned> offsets = RequestOffsets(*keyboard_, 8);
+    ASSERT_FALSE(offsets.empty());
+    EXPECT_EQ(offsets.front(), 2u * 378u); // the key table of profile 3 only
+    EXPECT_LT(offsets.back(), 3u * 378u);
+    EXPECT_EQ(dlg_->PendingChanges(), 0);
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
+    const std::vector<uint8_t> table = keyboard_->KeyTable(2);
+    EXPECT_EQ(table[kFactoryPositionA * 3 + 2], 0);
+    EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0x04);
+    // The busy animation came and went.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg_->BusyShown(); }, 2000));
+
+    // Nothing pending: Apply writes nothing at all.
+    keyboard_->ClearFrameLog();
+    dlg_->ApplyChanges();
+    QTest::qWait(250);
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
+    EXPECT_FALSE(dlg_->BusyShown());
+}
+
+TEST_F(MainWindowTest, AFailedApplyKeepsTheChangesPending) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    dlg_->SetPendingChanges(1);
+    keyboard_->FailWrites(kSimForever);
+    dlg_->ApplyChanges();
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
+    keyboard_->FailWrites(0);
+}
+
+TEST_F(MainWindowTest, OwnMessagesNeedTheirTags) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    keyboard_->ClearFrameLog();
+    // A reload with a wrong tag reads nothing; a kill with a wrong tag keeps the window.
+    dlg_->SendOwnMessage(UM_PROFILE_RELOAD, kOpenTag, 0);
+    dlg_->SendOwnMessage(UM_KILL, kOpenTag, 0);
+    dlg_->SendOwnMessage(UM_KILL, 0x4B494C4C, 0); // the letters the other way round
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
+    EXPECT_EQ(dlg_->WindowUserData(), kMainWindowTag);
+    EXPECT_EQ(dlg_->TrayIconId(), 141);
+    // The right tag rereads the keyboard.
+    dlg_->SendOwnMessage(UM_PROFILE_RELOAD, kProfileTag, 0);
+    EXPECT_EQ(FoldedCommands(*keyboard_).front(), 7);
+    dlg_->SendOwnMessage(UM_KILL, kKillTag, 0);
+    EXPECT_EQ(dlg_->WindowUserData(), 0u);
+    EXPECT_EQ(dlg_->TrayIconId(), 0);
+}
+
+TEST_F(MainWindowTest, AThreadWaitingOnASentMessageIsReleasedWhenTheWindowCloses) {
+    StartWindow(false);
+    // A send from another thread is handled on the window's thread and returns its result.
+    intptr_t result = -1;
+    std::thread sender([&] { result = dlg_->SendOwnMessage(UM_STARTED, kStartedTag, 0); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result == 0; }, 2000));
+    sender.join();
+
+    // One that the window never gets to handle is dropped when it closes.
+    std::atomic<bool> returned{false};
+    std::thread late([&] {
+        dlg_->SendOwnMessage(UM_OPEN, kOpenTag, 0);
+        returned = true;
+    });
+    // Close without processing events in between, as UM_KILL would.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    dlg_->CloseMainWindow();
+    late.join();
+    EXPECT_TRUE(returned.load());
+    EXPECT_FALSE(dlg_->PostOwnMessage(UM_OPEN, kOpenTag, 0));
+}
+
+TEST_F(MainWindowTest, UnpluggingHidesTheWindowAndClosesWhatIsOpen) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    dlg_->SendOwnMessage(UM_OPEN, kOpenTag, 0);
+    ASSERT_TRUE(dlg_->isVisible());
+    // A modal dialog over the window, as an editor would be; the keyboard goes while it is
+    // open.
+    QDialog editor(dlg_.get());
+    editor.setModal(true);
+    bool editorWasOpen = false;
+    QTimer::singleShot(200, [&] {
+        editorWasOpen = editor.isVisible();
+        keyboard_->Unplug();
+    });
+    editor.exec(); // returns only when something closes it
+    EXPECT_TRUE(editorWasOpen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg_->isVisible(); }, 3000));
+    EXPECT_EQ(DeviceState().CachedProfile.load(), -1);
+    EXPECT_EQ(dlg_->TrayIconId(), 128);
+    EXPECT_NE(std::find(shell_.calls.begin(), shell_.calls.end(), "close-about"),
+              shell_.calls.end());
+}
+
+TEST_F(MainWindowTest, TrayIconFollowsTheSpecialMode) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    keyboard_->PushConsumerNotice(kSimNoticeSpecialModeOn);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->TrayIconId() == 142; }, 3000));
+    keyboard_->PushConsumerNotice(kSimNoticeSpecialModeOff);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->TrayIconId() == 141; }, 3000));
+}
+
+TEST_F(MainWindowTest, WithoutANotificationAreaTheWindowStaysReachable) {
+    notificationArea_ = false;
+    StartWindow(true, true); // even with "/Start"
+    ASSERT_TRUE(WaitForArrival());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->isVisible(); }, 2000));
+    // The close box and Cancel minimize instead of hiding into a tray that is not there.
+    dlg_->close();
+    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_TRUE(dlg_->isMinimized());
+    dlg_->OnCommand(CKestrowDlg::IDCANCEL);
+    EXPECT_TRUE(dlg_->isVisible());
+}
+
+TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {
+    StartWindow(false);
+    for (int index : {2, 0}) {
+        dlg_->SendOwnMessage(UM_LANGUAGE, kLanguageNoticeTag, index);
+        // The texts come from the language in use; the notice goes on to the about box.
+        EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdProfile1)->text().toStdString(),
+                  LangText("PROFILE_1", CurrentLanguageIndex()));
+        EXPECT_EQ(shell_.calls.back(), "language " + std::to_string(index));
+    }
+    dlg_->Button(CKestrowDlg::kIdApply)->setText(QString());
+    dlg_->SendOwnMessage(UM_LANGUAGE, kLanguageNoticeTag + 1, 0);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->text().isEmpty());
+    // Menu 144 holds restore and backup with their texts.
+    std::unique_ptr<QMenu> menu = dlg_->BuildBackupMenu();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text().toStdString(), LangText("MENU_1", CurrentLanguageIndex()));
+}
+
+TEST_F(MainWindowTest, AProfileChangeOnTheKeyboardIsFollowedByTheKeyMapAndApply) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    ASSERT_EQ(DeviceState().CachedProfile.load(), 0);
+    ASSERT_TRUE(keyboard_->ChangeProfileOnKeyboard(2));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck(); }, 5000));
+    EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
+    EXPECT_EQ(DeviceState().CachedProfile.load(), 2);
+    EXPECT_EQ(DeviceState().CurrentProfile.load(), 2);
+    // Apply now sends the table of the profile the keyboard is on.
+    keyboard_->ClearFrameLog();
+    dlg_->SetPendingChanges(1);
+    dlg_->ApplyChanges();
+    const std::vector<unsigned> offsets = RequestOffsets(*keyboard_, 8);
+    ASSERT_FALSE(offsets.empty());
+    EXPECT_EQ(offsets.front(), 2u * 378u);
+}
+
+TEST_F(MainWindowTest, MessagesArrivingAfterTheCloseChangeNothing) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    dlg_->PostOwnMessage(UM_PROFILE_RELOAD, kProfileTag, 0); // queued before the close
+    dlg_->SendOwnMessage(UM_KILL, kKillTag, 0);
+    keyboard_->ClearFrameLog();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
+    EXPECT_FALSE(dlg_->isVisible());
+    std::lock_guard guard(WorkingStore().lock);
+    EXPECT_EQ(WorkingStore().block, nullptr); // released by the close, not rebuilt
+}

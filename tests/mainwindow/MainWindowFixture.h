@@ -1,0 +1,114 @@
+#pragma once
+
+// The main window over a simulated keyboard with its real device threads, private user folders,
+// and message boxes answered by script.
+
+#include "AppTestSupport.h"
+#include "device/DeviceState.h"
+#include "mainwindow/CKestrowDlg.h"
+#include "platform/hid/SimulatedKeyboard.h"
+
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Records every text and question in order; questions are answered from a script (No when it
+// runs out). Thread-safe: the presence thread may show texts too.
+class ScriptedMessages : public UserMessages {
+public:
+    void ShowText(std::string_view key, std::optional<long long>) override { Record(key); }
+    void ShowUncaptioned(std::string_view key) override { Record(key); }
+    void ShowPathText(std::string_view key, const std::filesystem::path&) override { Record(key); }
+    bool AskYesNo(std::string_view key, std::optional<long long>) override {
+        std::function<void()> during;
+        bool answer = false;
+        {
+            std::lock_guard guard(lock_);
+            shown_.emplace_back(key);
+            if (!answers_.empty()) {
+                answer = answers_.front();
+                answers_.pop_front();
+            }
+            during = std::exchange(whileAsking_, nullptr);
+        }
+        if (during) {
+            during();
+        }
+        return answer;
+    }
+
+    void Answer(bool yes) {
+        std::lock_guard guard(lock_);
+        answers_.push_back(yes);
+    }
+    // Runs once while the next question is on screen.
+    void WhileAsking(std::function<void()> fn) {
+        std::lock_guard guard(lock_);
+        whileAsking_ = std::move(fn);
+    }
+    std::vector<std::string> Shown() const {
+        std::lock_guard guard(lock_);
+        return shown_;
+    }
+    void Clear() {
+        std::lock_guard guard(lock_);
+        shown_.clear();
+    }
+
+private:
+    void Record(std::string_view key) {
+        std::lock_guard guard(lock_);
+        shown_.emplace_back(key);
+    }
+    mutable std::mutex lock_;
+    std::vector<std::string> shown_;
+    std::deque<bool> answers_;
+    std::function<void()> whileAsking_;
+};
+
+class RecordingShell : public MainWindowShell {
+public:
+    void OpenAboutBox() override { calls.push_back("open-about"); }
+    void CloseAboutBox() override { calls.push_back("close-about"); }
+    void ForwardLanguage(int index) override {
+        calls.push_back("language " + std::to_string(index));
+    }
+    void OpenHelp() override { calls.push_back("help"); }
+    void ReleaseSingleInstance() override { calls.push_back("release"); }
+    std::vector<std::string> calls;
+};
+
+// The command bytes of the requests the keyboard saw, one per frame.
+std::vector<uint8_t> RequestCommands(const SimulatedKeyboard& keyboard);
+// The same with runs of one command folded into one entry.
+std::vector<uint8_t> FoldedCommands(const SimulatedKeyboard& keyboard);
+// Offsets of the requests of one command.
+std::vector<unsigned> RequestOffsets(const SimulatedKeyboard& keyboard, uint8_t command);
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A keyboard on profile `active`, plugged in or not; then the window, initialised.
+    void StartWindow(bool plugged = true, bool startSwitch = true);
+    // Waits until the arrival was handled: keyboard present and its active profile checked.
+    bool WaitForArrival();
+    void DestroyWindow();
+
+    // The keyboard's key table of a profile with one position changed.
+    void SetKeyboardPosition(int profile, int position, std::array<uint8_t, 3> bytes);
+    void SetKeyboardActiveProfile(int profile);
+
+    PrivateUserFolders folders_;
+    std::shared_ptr<SimulatedKeyboard> keyboard_;
+    ScriptedMessages messages_;
+    RecordingShell shell_;
+    std::unique_ptr<CKestrowDlg> dlg_;
+    bool notificationArea_ = true;
+};
