@@ -46,6 +46,9 @@ extern const std::array<KeyColourSlotEntry, kKeyColourKeyCount> KeyColourSlotTab
 
 // The slot of a key of the key map; -1 for keys without a button there.
 int KeyColourSlot(KeyCode code);
+// The key's place in KeyColourSlotTable, which is also its link index (below); -1 for keys
+// without a button.
+int KeyColourIndex(KeyCode code);
 
 // The buttons that carry a link flag: the 106 keys in KeyColourSlotTable order, then Fn, then
 // G1..G9.
@@ -144,6 +147,10 @@ int LoadModeColours(const UserColourFile& file, int profile, int mode);
 // upload's result when it failed; -201 when CurrentProfile names no profile (nothing changes or
 // is sent).
 int LoadUserMode(bool upload);
+
+// After the keyboard-ready reload: in every profile, a button is linked exactly when its slot's
+// colour in that profile's bank copy is the loaded base colour.
+void RebuildLinkFlags();
 
 // Copies the template over profile p's file, atomically. False, with the file as it was, when
 // the template cannot be read or the file cannot be written.
