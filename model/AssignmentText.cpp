@@ -16,7 +16,7 @@ std::string MacroNameOfId(uint32_t id) {
     ProfileStore& store = WorkingStore();
     std::lock_guard guard(store.lock);
     for (const MacroRecord& macro : store.macros) {
-        if (macro.id == id) {
+        if (macro.id == static_cast<uint16_t>(id)) {
             return MacroNameUtf8(macro);
         }
     }

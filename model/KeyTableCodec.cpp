@@ -25,7 +25,7 @@ int KeyTableLayout::UsablePositions() const {
 
 int MacroPositionIn(std::span<const MacroRecord> macros, uint32_t id) {
     for (size_t i = 0; i < macros.size(); ++i) {
-        if (macros[i].id == id) {
+        if (macros[i].id == static_cast<uint16_t>(id)) { // ids are 16 bits
             return static_cast<int>(i);
         }
     }

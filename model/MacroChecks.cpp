@@ -19,7 +19,8 @@ bool MacroMayBeDeleted(const MacroRecord& macro, MessageSink& messages) {
         if (store.block) {
             used = std::any_of(store.block->records.begin(), store.block->records.end(),
                                [&](const KeyAssignment& r) {
-                                   return r.type == AssignmentType::kMacro && r.value == macro.id;
+                                   return r.type == AssignmentType::kMacro &&
+                                          static_cast<uint16_t>(r.value) == macro.id;
                                });
         }
     }
@@ -68,7 +69,10 @@ void ApplyDialogMacros(std::vector<MacroRecord> dialogList, KeyButtonSink* butto
                     continue;
                 }
                 const int index = i % kRecordsPerArea;
+                // The colour view numbers its marks by button, so a mark here is not this key's.
+                const uint32_t mark = record.ColourMark;
                 record = KeyAssignment{};
+                record.ColourMark = mark;
                 if (index >= kFirstGKeyRecord && index < kFirstGKeyRecord + kGKeyCount) {
                     record.param = GKeyParam(index - 255);
                 }

@@ -39,6 +39,11 @@ uint32_t FileSizeField(uint32_t count, uint32_t pool) {
     return kKeyRecordBlockSize + count * kMacroRecordSize + pool;
 }
 
+// The same sum without 32-bit wrap-around: a huge pool must not make a header look consistent.
+uint64_t DescribedFileSize(uint32_t count, uint32_t pool) {
+    return uint64_t{kKeyRecordBlockSize} + uint64_t{count} * kMacroRecordSize + pool;
+}
+
 // Opens for reading only: checking and loading never write, and a backup kept read-only (or on
 // read-only media) must still check and load.
 class ProfileReader {
@@ -122,7 +127,7 @@ bool ProfileHeaderValid(std::span<const uint8_t, 32> header) {
     return ReadU16(h) == kProfileFileMagic && ReadU16(h + 2) == 0x20 && ReadU16(h + 4) == 3 &&
            ReadU16(h + 6) == 1 && size >= kKeyRecordBlockSize &&
            ReadU16(h + 12) == kProfileFileRecordCount && count <= kMaxMacros &&
-           h[kFlagOffset] <= 1 && size == FileSizeField(count, ReadU32(h + 16)) &&
+           h[kFlagOffset] <= 1 && size == DescribedFileSize(count, ReadU32(h + 16)) &&
            h[kChecksumOffset] == HeaderChecksum(header);
 }
 

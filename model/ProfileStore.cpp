@@ -36,8 +36,11 @@ std::atomic<bool> MacroDeletedFlag{false};
 int MacroIndexOf(uint32_t id) {
     ProfileStore& store = WorkingStore();
     std::lock_guard guard(store.lock);
+    // Ids are 16 bits; a record's wider value names the id of its low word, as the orphan
+    // rule reads it.
+    const auto wanted = static_cast<uint16_t>(id);
     for (size_t i = 0; i < store.macros.size(); ++i) {
-        if (store.macros[i].id == id) {
+        if (store.macros[i].id == wanted) {
             return static_cast<int>(i);
         }
     }

@@ -3,6 +3,7 @@
 #include "SimTestSupport.h"
 #include "device/CHidDevice.h"
 #include "device/DeviceState.h"
+#include "support/SimulatedConnection.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -17,13 +18,8 @@ namespace {
 class ProtocolTest : public ::testing::Test {
 protected:
     void Connect(const SimKeyboardModel& model) {
-        keyboard = std::make_shared<SimulatedKeyboard>(model);
-        SetCurrentHidBackend(keyboard);
-        DeviceState().Reset();
-        ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false));
-        DeviceState().KeyTableLength.store(model.keyTableLength);
-        DeviceState().KeySlotCount.store(model.keySlotCount);
-        DeviceState().DeviceOpen.store(1);
+        keyboard = ConnectSimulatedKeyboard(model);
+        ASSERT_TRUE(keyboard);
     }
     void SetUp() override { Connect(kSimModel5004); }
     void TearDown() override {

@@ -1,6 +1,7 @@
 #include "model/KeyboardTransfer.h"
 
 #include "SimKeyboardFixture.h"
+#include "model/MacroChecks.h"
 #include "model/ProfileFolder.h"
 
 #include <cstring>
@@ -175,6 +176,24 @@ TEST_F(Transfer, ADeletedMacroForcesAllThreeTables) {
     EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
     const auto again = Commands();
     EXPECT_EQ(std::count(again.begin(), again.end(), CmdCode::WriteKeyTable), 7);
+}
+
+TEST_F(Transfer, MacroReferencesAreSixteenBitIdsEverywhere) {
+    // A file may carry any 32-bit value; the orphan rule already reads it as id 5, so the key
+    // must play macro 5 and deleting macro 5 must count it as a user.
+    DeviceState().CachedProfile.store(0);
+    auto& macros = WorkingStore().macros;
+    macros.assign(2, MacroRecord{});
+    macros[0].id = 3;
+    macros[1].id = 5;
+    const int a = PositionOf(0x01E);
+    ASSERT_GE(a, 0);
+    Block().Record(0, 0x01E) = {AssignmentType::kMacro, 1, 0x10005};
+    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_EQ(KeyboardSlot(0, a), (SlotAction{SlotAction::kSpecial, 1, 1}));
+    EXPECT_FALSE(MacroMayBeDeleted(macros[1], messages));
+    EXPECT_EQ(messages.asked, std::vector<std::string>{"MACRO_DELETE_CONFIRM_OF_KEYS"});
+    EXPECT_TRUE(MacroDeletedFlag.load());
 }
 
 TEST_F(Transfer, AFailedMacroAreaWriteIsNoSuccess) {

@@ -170,6 +170,22 @@ TEST_F(ProfileFile, CheckFollowsTheHeaderRules) {
     }
 }
 
+TEST_F(ProfileFile, SizeFieldThatOnlyMatchesAfterWrappingIsRejected) {
+    // One macro and a pool of 0xFFFFFFFF bytes: the true sum is above 4 GiB; cut to 32 bits
+    // it would be 0xFF3F, which a size field can hold.
+    std::string bytes = File(1, 0, 0, 0x8040 + 0x7F00);
+    const uint32_t pool = 0xFFFFFFFFu;
+    const uint32_t wrapped = 0x8040u + 0x7F00u + pool;
+    std::memcpy(bytes.data() + 16, &pool, 4);
+    std::memcpy(bytes.data() + 8, &wrapped, 4);
+    Restamp(bytes);
+    const auto* header = reinterpret_cast<const uint8_t*>(bytes.data());
+    EXPECT_FALSE(ProfileHeaderValid(std::span<const uint8_t, 32>(header, 32)));
+    RecordingFileSink sink;
+    EXPECT_EQ(CheckProfileFile(dir.write("wrapped", bytes), &sink), 0);
+    EXPECT_EQ(sink.shown.size(), 1u);
+}
+
 TEST_F(ProfileFile, LoadRefusesTruncatedFilesAndKeepsTheStore) {
     store.block->Record(0, 1).type = AssignmentType::kDisabled;
     const auto path = dir.write("short", File(2, 10, 0, 0x8040 + 0x7F00));

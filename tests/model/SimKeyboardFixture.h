@@ -13,6 +13,7 @@
 #include "model/ProfileFile.h"
 #include "platform/hid/HidBackend.h"
 #include "platform/hid/SimulatedKeyboard.h"
+#include "support/SimulatedConnection.h"
 
 #include <functional>
 #include <map>
@@ -57,13 +58,8 @@ public:
 class SimKeyboardTest : public ::testing::Test {
 protected:
     void Connect(const SimKeyboardModel& model) {
-        keyboard = std::make_shared<SimulatedKeyboard>(model);
-        SetCurrentHidBackend(keyboard);
-        DeviceState().Reset();
-        ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false));
-        DeviceState().KeyTableLength.store(model.keyTableLength);
-        DeviceState().KeySlotCount.store(model.keySlotCount);
-        DeviceState().DeviceOpen.store(1);
+        keyboard = ConnectSimulatedKeyboard(model);
+        ASSERT_TRUE(keyboard);
         KeyTableBytes factory{};
         ASSERT_EQ(CmdReadDefaultKeyTable(factory.data()), kCmdOk);
         DeviceState().SetDefaultKeyTable(factory);

@@ -1,0 +1,24 @@
+#pragma once
+
+// A simulated keyboard installed for the whole process, with its configuration interface open
+// in the process-wide device and the model values set, as the presence thread leaves them.
+
+#include "device/CHidDevice.h"
+#include "device/DeviceState.h"
+#include "platform/hid/SimulatedKeyboard.h"
+
+#include <memory>
+
+// nullptr when the configuration interface would not open.
+inline std::shared_ptr<SimulatedKeyboard> ConnectSimulatedKeyboard(const SimKeyboardModel& model) {
+    auto keyboard = std::make_shared<SimulatedKeyboard>(model);
+    SetCurrentHidBackend(keyboard);
+    DeviceState().Reset();
+    if (!ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false)) {
+        return nullptr;
+    }
+    DeviceState().KeyTableLength.store(model.keyTableLength);
+    DeviceState().KeySlotCount.store(model.keySlotCount);
+    DeviceState().DeviceOpen.store(1);
+    return keyboard;
+}
