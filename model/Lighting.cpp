@@ -5,6 +5,7 @@
 #include "skin/Language.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 const std::array<PresetColour, 8> kPresetColours = {{
     {235, 99, 30},
@@ -33,7 +34,7 @@ uint32_t ColourAt(const LightRecord& r, size_t at) {
     return PackColour(r[at], r[at + 1], r[at + 2]);
 }
 
-// A session bracket around the writes of one change; the results are not examined.
+// A session bracket around the reads of a reload; their results are looked at one by one.
 class Session {
 public:
     Session() { CmdBeginSession(); }
@@ -41,6 +42,26 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 };
+
+// The first result that is not success, in the order given.
+int FirstFailure(std::initializer_list<int> results) {
+    for (int r : results) {
+        if (r != kCmdOk) {
+            return r;
+        }
+    }
+    return kCmdOk;
+}
+
+// The writes of one change inside their bracket. Every command goes out whatever the ones
+// before it answered (as the keyboard has always been written); the result is the first that
+// did not succeed: the bracket's opening, the writes in order, then its close.
+template <typename Writes> int WriteInSession(Writes writes) {
+    const int begin = CmdBeginSession();
+    const int written = writes();
+    const int end = CmdEndSession();
+    return FirstFailure({begin, written, end});
+}
 
 } // namespace
 
@@ -171,81 +192,100 @@ int ReloadLighting() {
     return 0;
 }
 
-void WriteLightByte(int field, uint8_t value) {
-    const int p = LightProfile();
-    if (p < 0 || field < 0 || field >= static_cast<int>(kLightRecordSize)) {
-        return;
-    }
-    Session session;
-    CmdWriteLightData(&value, 1, static_cast<int>(kLightRecordSize) * p + field);
-}
-
-void WriteEffect(uint8_t code) {
-    const int p = LightProfile();
-    const EffectOptions options = OptionsOfEffect(code);
-    if (p < 0 || !options.known) {
-        return;
-    }
-    const int base = static_cast<int>(kLightRecordSize) * p;
-    Session session;
-    CmdWriteLightData(&code, 1, base + LightField::Effect);
-    if (options.writesMulticolour) {
-        const uint8_t flag = Lighting().state.multicolour ? 1 : 0;
-        CmdWriteLightData(&flag, 1, base + LightField::Multicolour);
-    }
-}
-
-void WriteColour(uint8_t red, uint8_t green, uint8_t blue) {
+int WriteLightByte(int field, uint8_t value) {
     const int p = LightProfile();
     if (p < 0) {
-        return;
+        return kCmdBadProfile;
+    }
+    if (field < 0 || field >= static_cast<int>(kLightRecordSize)) {
+        return kCmdWriteFailed;
+    }
+    return WriteInSession([&] {
+        return CmdWriteLightData(&value, 1, static_cast<int>(kLightRecordSize) * p + field);
+    });
+}
+
+int WriteEffect(uint8_t code) {
+    const int p = LightProfile();
+    const EffectOptions options = OptionsOfEffect(code);
+    if (p < 0) {
+        return kCmdBadProfile;
+    }
+    if (!options.known) {
+        return kCmdWriteFailed;
+    }
+    const int base = static_cast<int>(kLightRecordSize) * p;
+    return WriteInSession([&] {
+        const int effect = CmdWriteLightData(&code, 1, base + LightField::Effect);
+        if (!options.writesMulticolour) {
+            return effect;
+        }
+        const uint8_t flag = Lighting().state.multicolour ? 1 : 0;
+        const int multicolour = CmdWriteLightData(&flag, 1, base + LightField::Multicolour);
+        return FirstFailure({effect, multicolour});
+    });
+}
+
+int WriteColour(uint8_t red, uint8_t green, uint8_t blue) {
+    const int p = LightProfile();
+    if (p < 0) {
+        return kCmdBadProfile;
     }
     const int base = static_cast<int>(kLightRecordSize) * p;
     const uint8_t off = 0;
     const uint8_t rgb[3] = {red, green, blue};
-    Session session;
-    CmdWriteLightData(&off, 1, base + LightField::Multicolour);
-    CmdWriteLightData(rgb, 3, base + LightField::Colour);
+    return WriteInSession([&] {
+        const int flag = CmdWriteLightData(&off, 1, base + LightField::Multicolour);
+        const int colour = CmdWriteLightData(rgb, 3, base + LightField::Colour);
+        return FirstFailure({flag, colour});
+    });
 }
 
-void WriteDefaultRecord() {
+int WriteDefaultRecord() {
     const int p = LightProfile();
     if (p < 0) {
-        return;
+        return kCmdBadProfile;
     }
-    Session session;
-    CmdWriteLightData(kDefaultLightRecord.data(), static_cast<int>(kDefaultLightRecord.size()),
-                      static_cast<int>(kLightRecordSize) * p);
+    return WriteInSession([&] {
+        return CmdWriteLightData(kDefaultLightRecord.data(),
+                                 static_cast<int>(kDefaultLightRecord.size()),
+                                 static_cast<int>(kLightRecordSize) * p);
+    });
 }
 
-void UploadKeyColours() {
+int UploadKeyColours() {
     const int p = LightProfile();
     if (p < 0) {
-        return;
+        return kCmdBadProfile;
     }
     const auto& bank = Lighting().keyColourBanks[static_cast<size_t>(p)];
     const int pieces = static_cast<int>(DeviceState().KeySlotCount.load()) / kKeysPerPiece + 1;
-    Session session;
-    for (int i = 0; i < pieces; ++i) {
-        const size_t at = static_cast<size_t>(3 * kKeysPerPiece * i);
-        if (at + 3 * kKeysPerPiece > bank.size()) {
-            break; // never beyond the bank, whatever the slot count
+    return WriteInSession([&] {
+        int result = kCmdOk;
+        for (int i = 0; i < pieces; ++i) {
+            const size_t at = static_cast<size_t>(3 * kKeysPerPiece * i);
+            if (at + 3 * kKeysPerPiece > bank.size()) {
+                break; // never beyond the bank, whatever the slot count
+            }
+            result = FirstFailure({result, CmdWriteKeyColours(bank.data() + at, 3 * kKeysPerPiece,
+                                                              kKeysPerPiece * i)});
         }
-        CmdWriteKeyColours(bank.data() + at, 3 * kKeysPerPiece, kKeysPerPiece * i);
-    }
+        return result;
+    });
 }
 
-bool WriteKeyColour(int slot, uint8_t red, uint8_t green, uint8_t blue) {
+int WriteKeyColour(int slot, uint8_t red, uint8_t green, uint8_t blue) {
     const int p = LightProfile();
-    if (p < 0 || slot < 0 || 3 * static_cast<size_t>(slot) + 3 > kKeyColourBankSize) {
-        return false;
+    if (p < 0) {
+        return kCmdBadProfile;
+    }
+    if (slot < 0 || 3 * static_cast<size_t>(slot) + 3 > kKeyColourBankSize) {
+        return kCmdWriteFailed;
     }
     auto& bank = Lighting().keyColourBanks[static_cast<size_t>(p)];
     const size_t at = 3 * static_cast<size_t>(slot);
     bank[at] = red;
     bank[at + 1] = green;
     bank[at + 2] = blue;
-    Session session;
-    CmdWriteKeyColours(bank.data() + at, 3, slot);
-    return true;
+    return WriteInSession([&] { return CmdWriteKeyColours(bank.data() + at, 3, slot); });
 }

@@ -132,17 +132,23 @@ LightingModel& Lighting();
 // record of CurrentProfile. 0 on success; -1 when the info block cannot be read (the effect
 // list is then empty and records and state stay as they were).
 int ReloadLighting();
+// The writes below return the result of their bracket (Protocol.h): 1 when the session's
+// opening, every write and its close succeeded, otherwise the first result that did not (all
+// commands are sent whatever the earlier ones answered). -201 when CurrentProfile names no
+// profile and -1 when the arguments leave nothing to send; nothing goes out in either case.
+// The lighting panel ignores them; kestrowctl reports them.
+
 // One byte of CurrentProfile's record.
-void WriteLightByte(int field, uint8_t value);
+int WriteLightByte(int field, uint8_t value);
 // Selects an effect: its code, and for effects that take the colour also the current
 // multicolour flag; nothing for codes without options.
-void WriteEffect(uint8_t code);
+int WriteEffect(uint8_t code);
 // A single colour: multicolour off, then red, green, blue.
-void WriteColour(uint8_t red, uint8_t green, uint8_t blue);
+int WriteColour(uint8_t red, uint8_t green, uint8_t blue);
 // Restores CurrentProfile's record.
-void WriteDefaultRecord();
+int WriteDefaultRecord();
 // Sends CurrentProfile's bank copy in pieces of 18 keys: KeySlotCount / 18 + 1 pieces.
-void UploadKeyColours();
+int UploadKeyColours();
 // Stores one key's colour in the bank copy of CurrentProfile and sends it. A slot whose three
 // bytes would lie outside the bank is refused: nothing is changed or sent.
-bool WriteKeyColour(int slot, uint8_t red, uint8_t green, uint8_t blue);
+int WriteKeyColour(int slot, uint8_t red, uint8_t green, uint8_t blue);

@@ -44,18 +44,19 @@ uint64_t DescribedFileSize(uint32_t count, uint32_t pool) {
     return uint64_t{kKeyRecordBlockSize} + uint64_t{count} * kMacroRecordSize + pool;
 }
 
-// Opens for reading and updating, as the loaders always have: a read-only file is refused.
-class UpdateFile {
+// Opens for reading only: checking and loading never write, and a backup kept read-only (or on
+// read-only media) must still check and load.
+class ProfileReader {
 public:
-    explicit UpdateFile(const std::filesystem::path& path)
-        : fd_(::open(path.c_str(), O_RDWR | O_CLOEXEC)) {}
-    ~UpdateFile() {
+    explicit ProfileReader(const std::filesystem::path& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ProfileReader() {
         if (fd_ >= 0) {
             ::close(fd_);
         }
     }
-    UpdateFile(const UpdateFile&) = delete;
-    UpdateFile& operator=(const UpdateFile&) = delete;
+    ProfileReader(const ProfileReader&) = delete;
+    ProfileReader& operator=(const ProfileReader&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
     // -1 when it cannot be told.
@@ -251,7 +252,7 @@ bool LoadProfileFile(const std::filesystem::path& path) {
     if (!Exists(path)) {
         return false;
     }
-    UpdateFile file(path);
+    ProfileReader file(path);
     if (!file.IsOpen()) {
         return false;
     }
@@ -281,7 +282,7 @@ int CheckProfileFile(const std::filesystem::path& path, FileMessageSink* sink) {
     if (!Exists(path)) {
         return kProfileFileInvalid;
     }
-    UpdateFile file(path);
+    ProfileReader file(path);
     if (!file.IsOpen()) {
         return kProfileFileCannotOpen;
     }

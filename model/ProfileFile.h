@@ -65,7 +65,7 @@ bool ParseProfileFileImage(std::string_view bytes, ProfileStore& store);
 bool WriteProfileFile(bool lock, const std::filesystem::path& path);
 
 // Replaces the working store with the file's contents; false (working store untouched) when
-// the file is missing, cannot be opened for reading and updating, or is truncated.
+// the file is missing, cannot be opened for reading, or is truncated.
 bool LoadProfileFile(const std::filesystem::path& path);
 
 inline constexpr int kProfileFileValid = 1;
@@ -74,8 +74,9 @@ inline constexpr int kProfileFileCannotOpen = -2;
 inline constexpr int kProfileFileNoMemory = -3;
 
 // 1 valid; 0 missing, too small (below 0x8040 bytes), 4 GiB or more, or invalid; -2 cannot be
-// opened for reading and updating. An invalid file is reported through sink (when given) with
-// "PROFILE_FORMAT_ERROR" and the path. The file's length is not compared with its size field.
+// opened for reading (a read-only file is fine). An invalid file is reported through sink (when
+// given) with "PROFILE_FORMAT_ERROR" and the path. The file's length is not compared with its size
+// field.
 int CheckProfileFile(const std::filesystem::path& path, FileMessageSink* sink);
 
 // Releases the working store's strings, macros and block. The caller holds its lock.

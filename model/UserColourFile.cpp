@@ -32,13 +32,18 @@ const std::array<KeyColourSlotEntry, kKeyColourKeyCount> KeyColourSlotTable = {{
     {0x04D, 116}, {0x047, 116}, {0x048, 116}, {0x049, 116},
 }};
 
-int KeyColourSlot(KeyCode code) {
-    for (const KeyColourSlotEntry& entry : KeyColourSlotTable) {
-        if (entry.code == code) {
-            return entry.slot;
+int KeyColourIndex(KeyCode code) {
+    for (size_t i = 0; i < KeyColourSlotTable.size(); ++i) {
+        if (KeyColourSlotTable[i].code == code) {
+            return static_cast<int>(i);
         }
     }
     return -1;
+}
+
+int KeyColourSlot(KeyCode code) {
+    const int index = KeyColourIndex(code);
+    return index < 0 ? -1 : KeyColourSlotTable[static_cast<size_t>(index)].slot;
 }
 
 int LinkIndexSlot(int index) {
@@ -395,10 +400,20 @@ int LoadUserMode(bool upload) {
     state.settings = file.ModeSettings(state.currentMode);
     state.loaded = state.settings;
     LoadModeColours(file, p, state.currentMode);
-    if (upload) {
-        UploadKeyColours();
+    return upload ? UploadKeyColours() : kCmdOk;
+}
+
+void RebuildLinkFlags() {
+    UserColourState& state = UserColours();
+    const uint32_t base = state.loaded.baseColour;
+    for (size_t p = 0; p < state.linked.size(); ++p) {
+        const auto& bank = Lighting().keyColourBanks[p];
+        for (int i = 0; i < kLinkFlagCount; ++i) {
+            const size_t at = 3 * static_cast<size_t>(LinkIndexSlot(i));
+            state.linked[p][static_cast<size_t>(i)] =
+                PackColour(bank[at], bank[at + 1], bank[at + 2]) == base;
+        }
     }
-    return kCmdOk;
 }
 
 bool ResetUserColourFile(int p) {

@@ -46,6 +46,9 @@ extern const std::array<KeyColourSlotEntry, kKeyColourKeyCount> KeyColourSlotTab
 
 // The slot of a key of the key map; -1 for keys without a button there.
 int KeyColourSlot(KeyCode code);
+// The key's place in KeyColourSlotTable, which is also its link index (below); -1 for keys
+// without a button.
+int KeyColourIndex(KeyCode code);
 
 // The buttons that carry a link flag: the 106 keys in KeyColourSlotTable order, then Fn, then
 // G1..G9.
@@ -84,7 +87,8 @@ public:
     // std::nullopt: no file (every lookup gives its default).
     static UserColourFile FromBytes(std::optional<std::string_view> bytes);
 
-    // False when the file could not be read.
+    // False when the file could not be read, is no regular file or is larger than 4 MiB (the
+    // template is some 40 KB): its lookups then give the defaults.
     bool Readable() const { return ini_.has_value(); }
     // Whether section "Mode<mode>" is there (its entries may still be missing).
     bool HasMode(int mode) const;
@@ -139,9 +143,14 @@ UserColourState& UserColours();
 int LoadModeColours(const UserColourFile& file, int profile, int mode);
 
 // Loads the selected mode of CurrentProfile's file into the state and the bank copy, then,
-// with upload, sends the bank (UploadKeyColours). 1 when loaded (and, with upload, sent);
-// -201 when CurrentProfile names no profile (nothing changes or is sent).
+// with upload, sends the bank (UploadKeyColours). 1 when loaded (and, with upload, sent), the
+// upload's result when it failed; -201 when CurrentProfile names no profile (nothing changes or
+// is sent).
 int LoadUserMode(bool upload);
+
+// After the keyboard-ready reload: in every profile, a button is linked exactly when its slot's
+// colour in that profile's bank copy is the loaded base colour.
+void RebuildLinkFlags();
 
 // Copies the template over profile p's file, atomically. False, with the file as it was, when
 // the template cannot be read or the file cannot be written.

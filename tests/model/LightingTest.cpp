@@ -207,12 +207,47 @@ TEST_F(LightingTest, KeyColoursGoInEightPiecesOfEighteenKeys) {
 
 TEST_F(LightingTest, OneKeyColourStaysInsideItsBank) {
     DeviceState().CurrentProfile.store(2);
-    EXPECT_TRUE(WriteKeyColour(125, 9, 8, 7));
+    EXPECT_EQ(WriteKeyColour(125, 9, 8, 7), kCmdOk);
     EXPECT_EQ(Writes(CmdCode::WriteKeyColours), (std::vector<Write>{{1024 + 375, {9, 8, 7}}}));
     EXPECT_EQ(Lighting().keyColourBanks[2][375], 9);
     keyboard->ClearFrameLog();
-    EXPECT_FALSE(WriteKeyColour(171, 1, 1, 1)); // would reach into the next bank
-    EXPECT_FALSE(WriteKeyColour(-1, 1, 1, 1));
+    EXPECT_EQ(WriteKeyColour(171, 1, 1, 1), kCmdWriteFailed); // would reach into the next bank
+    EXPECT_EQ(WriteKeyColour(-1, 1, 1, 1), kCmdWriteFailed);
+    EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(LightingTest, WritesTellWhatTheKeyboardAnswered) {
+    DeviceState().CurrentProfile.store(1);
+    EXPECT_EQ(WriteLightByte(LightField::Brightness, 3), kCmdOk);
+    EXPECT_EQ(WriteEffect(1), kCmdOk);
+    EXPECT_EQ(WriteColour(1, 2, 3), kCmdOk);
+    EXPECT_EQ(WriteDefaultRecord(), kCmdOk);
+    EXPECT_EQ(UploadKeyColours(), kCmdOk);
+
+    // A refused bracket opening is the result, though the writes still go out.
+    keyboard->ClearFrameLog();
+    keyboard->AnswerWithStatus(0xFF);
+    EXPECT_EQ(WriteLightByte(LightField::Brightness, 2), kCmdStatusFF);
+    EXPECT_EQ(Requests().size(), 3u);
+    keyboard->AnswerWithStatus(0xFE, 4);
+    EXPECT_EQ(WriteColour(1, 2, 3), kCmdStatusFE);
+    keyboard->FailWrites(kSimForever);
+    EXPECT_EQ(UploadKeyColours(), kCmdWriteFailed);
+    EXPECT_EQ(WriteKeyColour(3, 1, 1, 1), kCmdWriteFailed);
+    EXPECT_EQ(WriteDefaultRecord(), kCmdWriteFailed);
+    keyboard->FailWrites(0);
+
+    // Nothing to send: no profile, a field outside the record, a code without options.
+    keyboard->ClearFrameLog();
+    EXPECT_EQ(WriteLightByte(42, 1), kCmdWriteFailed);
+    EXPECT_EQ(WriteEffect(19), kCmdWriteFailed);
+    DeviceState().CurrentProfile.store(3);
+    EXPECT_EQ(WriteLightByte(LightField::Brightness, 1), kCmdBadProfile);
+    EXPECT_EQ(WriteEffect(1), kCmdBadProfile);
+    EXPECT_EQ(WriteColour(1, 2, 3), kCmdBadProfile);
+    EXPECT_EQ(WriteDefaultRecord(), kCmdBadProfile);
+    EXPECT_EQ(UploadKeyColours(), kCmdBadProfile);
+    EXPECT_EQ(WriteKeyColour(0, 1, 1, 1), kCmdBadProfile);
     EXPECT_TRUE(Requests().empty());
 }
 

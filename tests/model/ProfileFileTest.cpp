@@ -158,10 +158,15 @@ TEST_F(ProfileFile, CheckFollowsTheHeaderRules) {
     EXPECT_EQ(sink.shown.size(), 5u);
     EXPECT_EQ(CheckProfileFile(dir / "missing", &sink), 0);
     EXPECT_EQ(sink.shown.size(), 5u); // a missing or small file is not reported
+    // A backup kept read-only checks and loads; one that cannot be read at all cannot be opened.
+    const auto readOnly = dir.write("readonly", File(0, 0, 0, 0x8040));
+    chmod(readOnly.c_str(), 0444);
+    EXPECT_EQ(CheckProfileFile(readOnly, &sink), 1);
+    EXPECT_TRUE(LoadProfileFile(readOnly));
     if (geteuid() != 0) {
-        const auto readOnly = dir.write("readonly", File(0, 0, 0, 0x8040));
-        chmod(readOnly.c_str(), 0444);
-        EXPECT_EQ(CheckProfileFile(readOnly, &sink), -2);
+        const auto unreadable = dir.write("unreadable", File(0, 0, 0, 0x8040));
+        chmod(unreadable.c_str(), 0);
+        EXPECT_EQ(CheckProfileFile(unreadable, &sink), -2);
     }
 }
 

@@ -72,6 +72,9 @@ TEST(KeyColourSlotTableTest, EveryKeyOfTheKeyMapHasOneSlotInsideTheSmallerBank) 
     EXPECT_EQ(KeyColourSlot(0x145), 104); // Num Lock
     EXPECT_EQ(KeyColourSlot(0x064), -1);  // F13: no button
     EXPECT_EQ(KeyColourSlot(0), -1);
+    EXPECT_EQ(KeyColourIndex(0x001), 0);
+    EXPECT_EQ(KeyColourIndex(0x049), kKeyColourKeyCount - 1);
+    EXPECT_EQ(KeyColourIndex(0x064), -1);
 
     EXPECT_EQ(LinkIndexSlot(kFnLinkIndex), kFnColourSlot);
     EXPECT_EQ(LinkIndexSlot(kFirstGKeyLinkIndex + 8), kGKeyColourSlot);
@@ -319,6 +322,12 @@ TEST_F(UserModeLoadTest, UploadSendsTheBankInEightPiecesOfOneBracket) {
     EXPECT_EQ(held[3 * 111 + 1], 5);
     EXPECT_EQ(held[3 * 125 + 2], 9);
     EXPECT_EQ(keyboard->KeyColourBank(0), (std::array<uint8_t, 512>{}));
+
+    // An upload the keyboard does not take is told, the bank copy is loaded all the same.
+    keyboard->FailWrites(kSimForever);
+    EXPECT_EQ(LoadUserMode(true), kCmdWriteFailed);
+    keyboard->FailWrites(0);
+    EXPECT_EQ(Lighting().keyColourBanks[2][3 * 111], 4);
 }
 
 TEST_F(UserModeLoadTest, NoProfileLoadsAndSendsNothing) {
@@ -334,6 +343,29 @@ TEST_F(UserModeLoadTest, NoProfileLoadsAndSendsNothing) {
     EXPECT_EQ(UserColours().currentMode, 0);
     EXPECT_EQ(BankColour(0, 47), (std::array<uint8_t, 3>{255, 0, 0}));
     EXPECT_TRUE(UserColours().linked[0][0]);
+}
+
+TEST(UserColourLinkFlags, FollowTheLoadedBaseColourInEveryProfile) {
+    Lighting() = LightingModel{};
+    UserColours() = UserColourState{};
+    UserColours().loaded.baseColour = PackColour(1, 2, 3);
+    UserColours().linked[0].fill(true);
+    auto& bank = Lighting().keyColourBanks;
+    const size_t space = 3 * 47;
+    bank[0][space] = 1, bank[0][space + 1] = 2, bank[0][space + 2] = 3;
+    bank[2][3 * kGKeyColourSlot] = 1, bank[2][3 * kGKeyColourSlot + 1] = 2;
+    bank[2][3 * kGKeyColourSlot + 2] = 3;
+    bank[1][space] = 1, bank[1][space + 1] = 2, bank[1][space + 2] = 4; // not quite
+    RebuildLinkFlags();
+    for (int p = 0; p < 3; ++p) {
+        for (int i = 0; i < kLinkFlagCount; ++i) {
+            const bool expected = (p == 0 && LinkIndexSlot(i) == 47) ||
+                                  (p == 2 && LinkIndexSlot(i) == kGKeyColourSlot);
+            EXPECT_EQ(UserColours().linked[static_cast<size_t>(p)][static_cast<size_t>(i)],
+                      expected)
+                << p << " " << i;
+        }
+    }
 }
 
 TEST(UserColourLoadCount, UnusableEntriesAreCounted) {

@@ -361,3 +361,18 @@ TEST_F(KestrowctlTest, ListShowsOnlyTheConfigurationInterface) {
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
     EXPECT_NE(run.out.find("0c45:5004  126 key slots"), std::string::npos) << run.out;
 }
+
+TEST_F(KestrowctlTest, AReadOnlyBackupChecksAndRestores) {
+    const SimKeyboardMemory before = Configured();
+    ASSERT_EQ(Ctl({"backup", backup.string()}).exitCode, 0);
+    std::filesystem::permissions(backup, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::group_read |
+                                             std::filesystem::perms::others_read);
+    EXPECT_EQ(Ctl({"check", backup.string()}).exitCode, 0);
+    ASSERT_EQ(Ctl({"profile", "0"}).exitCode, 0);
+    const CtlRun run = Ctl({"restore", backup.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    SimKeyboardMemory after = Memory();
+    after.infoBlock[10] = before.infoBlock[10]; // restore leaves the active profile alone
+    EXPECT_EQ(after, before);
+}

@@ -1,4 +1,5 @@
 #include "device/DeviceState.h"
+#include "device/Protocol.h"
 #include "model/Lighting.h"
 #include "model/UserColourFile.h"
 #include "tools/kestrowctl/CtlCommands.h"
@@ -37,7 +38,10 @@ int RunColours(const CtlOptions& options, TerminalSink& sink, const UserColourFi
         sink.Note(std::to_string(unusable) +
                   " keys have no usable entry in the file and are sent red");
     }
-    UploadKeyColours();
+    if (const int result = UploadKeyColours(); result != kCmdOk) {
+        sink.Note("the keyboard did not take the colours (result " + std::to_string(result) + ")");
+        return kExitFailed;
+    }
     const std::string name = file.ModeName(mode);
     if (options.json) {
         std::printf("{\"profile\":%d,\"mode\":%d,\"name\":%s,\"defaultedKeys\":%d}\n", profile,

@@ -24,6 +24,9 @@ int RunBackup(const CtlOptions& options, TerminalSink& sink);
 int RunRestore(const CtlOptions& options, TerminalSink& sink);
 int RunBoot(const CtlOptions& options, TerminalSink& sink);
 int RunLight(const CtlOptions& options, TerminalSink& sink);
+// light's field options on CurrentProfile = profile, after the lighting was read. Stops at the
+// first change the keyboard does not take (exit 1) or whose file cannot be written.
+int ApplyLightChanges(const std::vector<LightChange>& changes, int profile, TerminalSink& sink);
 
 // colours: the file is read and checked before the keyboard is looked for, so that a bad file
 // sends nothing. `mode` is --mode or the mode the file selects.

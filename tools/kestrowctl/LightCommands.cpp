@@ -1,4 +1,5 @@
 #include "device/DeviceState.h"
+#include "device/Protocol.h"
 #include "model/KeyboardTransfer.h"
 #include "model/Lighting.h"
 #include "model/ProfileFolder.h"
@@ -59,9 +60,20 @@ void PrintLighting(const CtlOptions& options, int profile) {
     std::printf("Record:       %s\n", RecordHex(record).c_str());
 }
 
+// Tells the user about a write the keyboard did not take; true when it took it.
+bool Took(int result, const char* what, TerminalSink& sink) {
+    if (result == kCmdOk) {
+        return true;
+    }
+    sink.Note(std::string("the keyboard did not take ") + what + " (result " +
+              std::to_string(result) + ")");
+    return false;
+}
+
 // The window's reset of the user colour modes with the lighting defaults: the profile's user
 // colour file from the template, then its selected mode loaded and uploaded. False when the
-// file could not be reset (the mode the file holds is still uploaded, as the window does).
+// file could not be reset (the mode the file holds is still uploaded, as the window does) or
+// the upload failed.
 bool ResetUserColours(int profile, TerminalSink& sink) {
     // The window creates the folder (with copies of the template) when it starts.
     EnsureProfileFolder();
@@ -70,67 +82,62 @@ bool ResetUserColours(int profile, TerminalSink& sink) {
         sink.Note("the user colour file " + UserColourFilePath(profile).string() +
                   " could not be reset from " + UserColourTemplatePath().string());
     }
-    LoadUserMode(true);
-    return reset;
+    const bool uploaded = Took(LoadUserMode(true), "the user colours", sink);
+    return reset && uploaded;
 }
 
 // One change as the lighting panel makes it: its bytes, in its order, in its own bracket;
-// the stored state follows so that later changes compare against it. False when a file it
-// touches could not be written.
+// the stored state follows so that later changes compare against it. False when the keyboard
+// did not take a write or a file could not be written.
 bool ApplyChange(const LightChange& change, int profile, TerminalSink& sink) {
-    bool ok = true;
     LightingState& s = Lighting().state;
     using Field = LightChange::Field;
     switch (change.field) {
     case Field::Effect:
-        WriteEffect(static_cast<uint8_t>(change.value));
         s.effect = static_cast<uint8_t>(change.value);
-        break;
+        return Took(WriteEffect(s.effect), "the effect", sink);
     case Field::Brightness:
         // A slider moved to the level it already has sends nothing.
-        if (s.brightness != change.value) {
-            s.brightness = static_cast<uint8_t>(change.value);
-            WriteLightByte(LightField::Brightness, s.brightness);
+        if (s.brightness == change.value) {
+            return true;
         }
-        break;
+        s.brightness = static_cast<uint8_t>(change.value);
+        return Took(WriteLightByte(LightField::Brightness, s.brightness), "the brightness", sink);
     case Field::Speed: {
         const uint8_t stored = SpeedValueFromSlider(change.value);
-        if (s.speed != stored) {
-            s.speed = stored;
-            WriteLightByte(LightField::Speed, stored);
+        if (s.speed == stored) {
+            return true;
         }
-        break;
+        s.speed = stored;
+        return Took(WriteLightByte(LightField::Speed, stored), "the speed", sink);
     }
     case Field::Direction:
         s.direction = static_cast<uint8_t>(change.value);
-        WriteLightByte(LightField::Direction, s.direction);
-        break;
+        return Took(WriteLightByte(LightField::Direction, s.direction), "the direction", sink);
     case Field::Colour:
         s.multicolour = false;
-        WriteColour(change.rgb[0], change.rgb[1], change.rgb[2]);
         s.colour.fill(PackColour(change.rgb[0], change.rgb[1], change.rgb[2]));
-        break;
+        return Took(WriteColour(change.rgb[0], change.rgb[1], change.rgb[2]), "the colour", sink);
     case Field::Multicolour:
         s.multicolour = change.value != 0;
-        WriteLightByte(LightField::Multicolour, s.multicolour ? 1 : 0);
-        break;
+        return Took(WriteLightByte(LightField::Multicolour, s.multicolour ? 1 : 0),
+                    "the multicolour switch", sink);
     case Field::ReportRate:
         s.reportRate = static_cast<uint8_t>(change.value);
-        WriteLightByte(LightField::ReportRate, s.reportRate);
-        break;
+        return Took(WriteLightByte(LightField::ReportRate, s.reportRate), "the report rate", sink);
     case Field::FourColour:
         s.fourColour = static_cast<uint8_t>(change.value);
-        WriteLightByte(LightField::FourColour, s.fourColour);
-        break;
-    case Field::Defaults:
+        return Took(WriteLightByte(LightField::FourColour, s.fourColour), "the four-colour choice",
+                    sink);
+    case Field::Defaults: {
         // Effect 1 is selected first (with the multicolour flag as it stands), then the user
         // colour modes are reset when the keyboard offers them, then the default record goes
-        // out and the state takes its values.
-        WriteEffect(1);
+        // out and the state takes its values. All of it is sent whatever the keyboard answers.
+        bool ok = Took(WriteEffect(1), "the effect", sink);
         if (Lighting().effects.UserColoursAvailable()) {
-            ok = ResetUserColours(profile, sink);
+            ok = ResetUserColours(profile, sink) && ok;
         }
-        WriteDefaultRecord();
+        ok = Took(WriteDefaultRecord(), "the default lighting record", sink) && ok;
         s.effect = kDefaultLightRecord[LightField::Effect];
         s.brightness = kDefaultLightRecord[LightField::Brightness];
         s.speed = kDefaultLightRecord[LightField::Speed];
@@ -139,9 +146,10 @@ bool ApplyChange(const LightChange& change, int profile, TerminalSink& sink) {
         s.colour.fill(
             PackColour(kDefaultLightRecord[5], kDefaultLightRecord[6], kDefaultLightRecord[7]));
         s.reportRate = 0;
-        break;
+        return ok;
     }
-    return ok;
+    }
+    return false;
 }
 
 } // namespace
@@ -170,9 +178,15 @@ int RunLight(const CtlOptions& options, TerminalSink& sink) {
             return kExitFailed;
         }
     }
-    bool ok = true;
-    for (const LightChange& change : options.lightChanges) {
-        ok = ApplyChange(change, profile, sink) && ok;
+    return ApplyLightChanges(options.lightChanges, profile, sink);
+}
+
+int ApplyLightChanges(const std::vector<LightChange>& changes, int profile, TerminalSink& sink) {
+    // A keyboard that refuses one change is not sent the ones after it.
+    for (const LightChange& change : changes) {
+        if (!ApplyChange(change, profile, sink)) {
+            return kExitFailed;
+        }
     }
-    return ok ? kExitOk : kExitFailed;
+    return kExitOk;
 }
