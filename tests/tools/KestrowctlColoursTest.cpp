@@ -2,6 +2,7 @@
 // --defaults` resets the profile's colour file from the template and uploads it.
 
 #include "KestrowctlRun.h"
+#include "ParseCommandLine.h"
 #include "model/Lighting.h"
 #include "model/UserColourFile.h"
 #include "platform/hid/SimulatedKeyboardState.h"
@@ -78,15 +79,6 @@ std::vector<Request> ColourPieces(const std::vector<Request>& requests) {
     EXPECT_TRUE(first > 0 && requests[first - 1].command == 1);
     EXPECT_TRUE(last + 1 < requests.size() && requests[last + 1].command == 2);
     return pieces;
-}
-
-bool Parse(std::vector<std::string> args, CtlOptions& options, std::string* error = nullptr) {
-    std::string message;
-    const bool ok = ParseCtlCommandLine(std::move(args), options, message);
-    if (error != nullptr) {
-        *error = message;
-    }
-    return ok;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // kestrowctl's own pieces: the command line, the terminal's answers, the trace format.
 
+#include "ParseCommandLine.h"
 #include "tools/kestrowctl/CommandLine.h"
 #include "tools/kestrowctl/JsonText.h"
 #include "tools/kestrowctl/TerminalSink.h"
@@ -7,19 +8,6 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
-
-namespace {
-
-bool Parse(std::vector<std::string> args, CtlOptions& options, std::string* error = nullptr) {
-    std::string message;
-    const bool ok = ParseCtlCommandLine(std::move(args), options, message);
-    if (error != nullptr) {
-        *error = message;
-    }
-    return ok;
-}
-
-} // namespace
 
 TEST(KestrowctlCommandLine, GlobalOptionsGoAnywhereAndCommandsTakeTheirArguments) {
     CtlOptions o;
