@@ -15,14 +15,3 @@ KeyAssignment* RecordOfProfile(int profile, KeyCode code) {
     return WorkingRecord(profile, index);
 }
 
-bool StoreCurrentRecord(KeyCode code, const KeyAssignment& record) {
-    KeyAssignment* target = CurrentRecord(code);
-    if (!target) {
-        return false;
-    }
-    *target = record;
-    if (IsGKeyCode(code) && record.type != AssignmentType::kMacro) {
-        target->param = GKeyParam(GKeyNumber(code));
-    }
-    return true;
-}

@@ -11,7 +11,3 @@ KeyAssignment* CurrentRecord(KeyCode code);
 // The same for a profile already asked for (-1: none).
 KeyAssignment* RecordOfProfile(int profile, KeyCode code);
 
-// Stores a record the key-setting dialog built for a key of the active profile; a G-key record
-// that plays no macro gets its G-key code in param again. False while there is no active
-// profile or the code has no record. The caller holds the working store's lock.
-bool StoreCurrentRecord(KeyCode code, const KeyAssignment& record);

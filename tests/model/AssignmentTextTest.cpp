@@ -70,20 +70,6 @@ TEST_F(Assignments, RestoreDefaultClearsTheActiveProfilesButtonsOnly) {
     EXPECT_EQ(buttons.pending, std::vector<int>{1});
 }
 
-TEST_F(Assignments, StoredGKeyRecordsKeepTheirCode) {
-    EXPECT_TRUE(StoreCurrentRecord(GKeyCode(11), {AssignmentType::kKey, 0, 0x01E}));
-    EXPECT_EQ(Block().Record(1, 266), (KeyAssignment{AssignmentType::kKey, 0x1302, 0x01E}));
-    EXPECT_TRUE(StoreCurrentRecord(GKeyCode(11), {AssignmentType::kMacro, 3, 5}));
-    EXPECT_EQ(Block().Record(1, 266).param, 3);
-    EXPECT_TRUE(StoreCurrentRecord(0x01E, {AssignmentType::kDisabled}));
-    EXPECT_EQ(Block().Record(1, 0x01E).type, AssignmentType::kDisabled);
-    EXPECT_FALSE(StoreCurrentRecord(0x0A0, {AssignmentType::kDisabled})); // no record
-    DeviceState().CachedProfile.store(-1);
-    DeviceState().DeviceOpen.store(0);
-    EXPECT_FALSE(StoreCurrentRecord(0x01E, {}));
-    EXPECT_EQ(Block().Record(1, 0x01E).type, AssignmentType::kDisabled);
-}
-
 TEST_F(Assignments, DeletingAUsedMacroAsksFirst) {
     EXPECT_TRUE(MacroMayBeDeleted(Macro(5), messages));
     EXPECT_TRUE(messages.asked.empty());
