@@ -27,10 +27,12 @@ void EncodeKeyTable(int profile, std::span<uint8_t, kKeyTableBufferSize> out);
 void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int area);
 
 // Snapshots the working store into the outgoing store and sends the macro area and the key
-// table of ActiveProfile, or of all three profiles (forced after a used macro was deleted).
-// Macros that do not fit MacroCapacity even without names: "EXTRA_MACRO_TOO_LONG", nothing
-// sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after the session. True only when
-// the macro area and every key table were written. Callers hold the working store's lock.
+// table of ActiveProfile, or of all three profiles: forced after a used macro was deleted (until
+// a write gets through), and whenever the new area moves a macro that another profile's table
+// on the keyboard plays. Macros that do not fit MacroCapacity even without names:
+// "EXTRA_MACRO_TOO_LONG", nothing sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after
+// the session. A stand-in store is never sent. True only when the macro area and every key
+// table were written. Callers hold the working store's lock.
 bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages);
 
 // Reads the keyboard's three key tables and its macro area and writes them as a complete
@@ -38,10 +40,14 @@ bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages);
 bool ReadKeyboardToFile(const std::filesystem::path& path);
 
 // Replaces the working store with the keyboard's configuration (through the working file of
-// the active profile), or with an all-default store when it cannot be read; redescribes the
+// the active profile), or with an all-default stand-in when it cannot be read; redescribes the
 // buttons and, unless keepChanged, clears the pending flag. buttons may be null.
 void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons);
 
 // Writes the working store over the existing working file of ActiveProfile; false (nothing
-// written) when there is no such file or no active profile.
+// written) when there is no such file, no active profile, or the store is a stand-in.
 bool SaveWorkingFile(bool lock);
+
+// The keyboard may have been changed elsewhere (it was unplugged): until its macro area is read
+// or written again, a write sends every profile whose table plays a macro.
+void ForgetKeyboardMacroOrder();
