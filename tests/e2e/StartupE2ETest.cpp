@@ -102,7 +102,8 @@ protected:
     static int ExitCodeOf(QProcess& process) {
         // waitForFinished is false for a process that has already ended.
         if (process.state() != QProcess::NotRunning && !process.waitForFinished(kGuardMs)) {
-            ADD_FAILURE() << "kestrow did not end: " << process.readAllStandardError().toStdString();
+            ADD_FAILURE() << "kestrow did not end: "
+                          << process.readAllStandardError().toStdString();
             process.kill();
             process.waitForFinished();
             return -1;
@@ -138,6 +139,16 @@ TEST_F(Kestrow, ASecondStartHandsOverOpenAndEndsWithoutAWindow) {
     EXPECT_EQ(ExitCodeOf(*first), 0);
     EXPECT_TRUE(Contains(Report("first"), "received message=0x4D4B wparam=0x4C4C494B window=1"));
     EXPECT_TRUE(Contains(Report("first"), "closed"));
+}
+
+TEST_F(Kestrow, AStartSwitchLaunchWithoutANotificationAreaStartsMinimized) {
+    // The offscreen desktop of the tests has no notification area.
+    std::unique_ptr<QProcess> first = StartFirst();
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "minimized"); }))
+        << Lines(Report("first"));
+    EXPECT_FALSE(Contains(Report("first"), "shown"));
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*first), 0);
 }
 
 TEST_F(Kestrow, TheCloseRequestInAnyLetterCase) {

@@ -1,5 +1,5 @@
 // The main window's life over a simulated keyboard: hidden start, arrival and removal, Apply,
-// own messages from other threads, and desktops without a notification area.
+// own messages from other threads.
 
 #include "MainWindowFixture.h"
 #include "model/KeyRecordAccess.h"
@@ -205,21 +205,21 @@ TEST_F(MainWindowTest, AThreadWaitingOnASentMessageIsReleasedWhenTheWindowCloses
     EXPECT_FALSE(dlg_->PostOwnMessage(UM_OPEN, kOpenTag, 0));
 }
 
-TEST_F(MainWindowTest, UnpluggingHidesTheWindowAndClosesWhatIsOpen) {
+TEST_F(MainWindowTest, UnpluggingHidesTheWindowAndClosesTheEditors) {
     StartWindow();
     ASSERT_TRUE(WaitForArrival());
     dlg_->SendOwnMessage(UM_OPEN, kOpenTag, 0);
     ASSERT_TRUE(dlg_->isVisible());
-    // A modal dialog over the window, as an editor would be; the keyboard goes while it is
-    // open.
+    // An editor dialog over the window; the keyboard goes while it is open.
     QDialog editor(dlg_.get());
     editor.setModal(true);
+    dlg_->AddEditorDialog(&editor);
     bool editorWasOpen = false;
     QTimer::singleShot(200, [&] {
         editorWasOpen = editor.isVisible();
         keyboard_->Unplug();
     });
-    editor.exec(); // returns only when something closes it
+    EXPECT_EQ(editor.exec(), QDialog::Rejected); // returns only when something closes it
     EXPECT_TRUE(editorWasOpen);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg_->isVisible(); }, 3000));
     EXPECT_EQ(DeviceState().CachedProfile.load(), -1);
@@ -235,19 +235,6 @@ TEST_F(MainWindowTest, TrayIconFollowsTheSpecialMode) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->TrayIconId() == 142; }, 3000));
     keyboard_->PushConsumerNotice(kSimNoticeSpecialModeOff);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->TrayIconId() == 141; }, 3000));
-}
-
-TEST_F(MainWindowTest, WithoutANotificationAreaTheWindowStaysReachable) {
-    notificationArea_ = false;
-    StartWindow(true, true); // even with "/Start"
-    ASSERT_TRUE(WaitForArrival());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->isVisible(); }, 2000));
-    // The close box and Cancel minimize instead of hiding into a tray that is not there.
-    dlg_->close();
-    EXPECT_TRUE(dlg_->isVisible());
-    EXPECT_TRUE(dlg_->isMinimized());
-    dlg_->OnCommand(CKestrowDlg::IDCANCEL);
-    EXPECT_TRUE(dlg_->isVisible());
 }
 
 TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {

@@ -1,9 +1,13 @@
 #include "MainWindowFixture.h"
 
+#include "model/KeyboardTransfer.h"
 #include "model/ProfileStore.h"
 #include "platform/UserFolders.h"
 #include "platform/hid/HidBackend.h"
+#include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
+
+#include <QApplication>
 
 std::vector<uint8_t> RequestCommands(const SimulatedKeyboard& keyboard) {
     std::vector<uint8_t> commands;
@@ -33,6 +37,17 @@ std::vector<unsigned> RequestOffsets(const SimulatedKeyboard& keyboard, uint8_t 
     return offsets;
 }
 
+QMessageBox* VisibleMessageBox(std::string_view textKey) {
+    const QString text = QString::fromStdString(LangText(textKey, CurrentLanguageIndex()));
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box != nullptr && box->isVisible() && box->text() == text) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
 void MainWindowTest::SetUp() {
     SetProgramFolder(BinFolder());
     DeviceState().Reset();
@@ -42,6 +57,7 @@ void MainWindowTest::SetUp() {
 
 void MainWindowTest::TearDown() {
     DestroyWindow();
+    ForgetKeyboardMacroOrder();
     DeviceState().Reset();
     SetCurrentHidBackend(nullptr);
 }
@@ -74,7 +90,9 @@ void MainWindowTest::StartWindow(bool plugged, bool startSwitch) {
     // "/Start": the first arrival does not bring the window forward.
     DeviceState().OpenNotified = startSwitch ? 1 : 0;
     dlg_ = std::make_unique<CKestrowDlg>(&shell_);
-    dlg_->SetUserMessages(&messages_);
+    if (!messageBoxes_) {
+        dlg_->SetUserMessages(&messages_);
+    }
     dlg_->SetNotificationAreaAvailable(notificationArea_);
     ASSERT_TRUE(dlg_->InitDialog());
 }
@@ -86,5 +104,19 @@ bool MainWindowTest::WaitForArrival() {
             return DeviceState().KeyboardPresent.load() == 1 && dlg_->TrayIconId() == 141 &&
                    dlg_->Button(CKestrowDlg::kIdProfile1 + p)->GetCheck();
         },
+        5000);
+}
+
+bool MainWindowTest::UnplugAndWait() {
+    keyboard_->Unplug();
+    return QTest::qWaitFor(
+        [&] { return DeviceState().KeyboardPresent.load() == 0 && dlg_->TrayIconId() == 128; },
+        5000);
+}
+
+bool MainWindowTest::ReplugAndWait() {
+    keyboard_->Replug();
+    return QTest::qWaitFor(
+        [&] { return DeviceState().KeyboardPresent.load() == 1 && dlg_->TrayIconId() == 141; },
         5000);
 }
