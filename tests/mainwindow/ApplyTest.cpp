@@ -51,20 +51,9 @@ std::array<uint8_t, 3> Slot(const std::vector<uint8_t>& table, int position) {
 
 class ApplyTest : public MainWindowTest {
 protected:
-    void StartOnProfile(int p) {
-        SetKeyboardActiveProfile(p);
-        StartWindow();
-        ASSERT_TRUE(WaitForArrival());
-        keyboard_->ClearFrameLog();
-    }
     // Edits one record of the active profile, as the key-setting dialog would.
     void DisableActive(KeyCode code) {
-        {
-            std::lock_guard guard(WorkingStore().lock);
-            KeyAssignment* record = CurrentRecord(code);
-            ASSERT_NE(record, nullptr);
-            record->type = AssignmentType::kDisabled;
-        }
+        SetActiveType(code, AssignmentType::kDisabled);
         dlg_->SetPendingChanges(1);
     }
     bool AnyWriteSent() const {

@@ -35,12 +35,6 @@ public:
     bool PathExists(const std::string&) override { return true; }
 };
 
-uint16_t RecordType(int profile, KeyCode code) {
-    std::lock_guard guard(WorkingStore().lock);
-    const KeyAssignment* r = WorkingRecord(profile, RecordIndexOfCode(code));
-    return r == nullptr ? 0xFFFF : r->type;
-}
-
 } // namespace
 
 TEST_F(MainWindowTest, StartsHiddenAndTheArrivalLoadsTheKeyboardsConfiguration) {
@@ -55,8 +49,8 @@ TEST_F(MainWindowTest, StartsHiddenAndTheArrivalLoadsTheKeyboardsConfiguration) 
 
     EXPECT_EQ(DeviceState().CachedProfile.load(), 1);
     EXPECT_EQ(DeviceState().CurrentProfile.load(), 1);
-    EXPECT_EQ(RecordType(1, 0x1E), AssignmentType::kDisabled);
-    EXPECT_EQ(RecordType(0, 0x1E), AssignmentType::kDefault);
+    EXPECT_EQ(StoredType(1, 0x1E), AssignmentType::kDisabled);
+    EXPECT_EQ(StoredType(0, 0x1E), AssignmentType::kDefault);
     EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
     EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
@@ -121,12 +115,7 @@ TEST_F(MainWindowTest, ApplySendsTheActiveProfileOnlyAndClearsTheFlag) {
     SetKeyboardActiveProfile(2);
     StartWindow();
     ASSERT_TRUE(WaitForArrival());
-    {
-        std::lock_guard guard(WorkingStore().lock);
-        KeyAssignment* a = CurrentRecord(0x1E);
-        ASSERT_NE(a, nullptr);
-        a->type = AssignmentType::kDisabled;
-    }
+    SetActiveType(0x1E, AssignmentType::kDisabled);
     dlg_->SetPendingChanges(1);
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
     keyboard_->ClearFrameLog();

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "model/KeyRecordAccess.h"
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileStore.h"
 #include "platform/UserFolders.h"
@@ -35,6 +36,25 @@ std::vector<unsigned> RequestOffsets(const SimulatedKeyboard& keyboard, uint8_t 
         }
     }
     return offsets;
+}
+
+uint16_t StoredType(int profile, KeyCode code) {
+    std::lock_guard guard(WorkingStore().lock);
+    const KeyAssignment* r = WorkingRecord(profile, RecordIndexOfCode(code));
+    return r == nullptr ? 0xFFFF : r->type;
+}
+
+uint16_t ActiveType(KeyCode code) {
+    std::lock_guard guard(WorkingStore().lock);
+    const KeyAssignment* r = CurrentRecord(code);
+    return r == nullptr ? 0xFFFF : r->type;
+}
+
+void SetActiveType(KeyCode code, uint16_t type) {
+    std::lock_guard guard(WorkingStore().lock);
+    KeyAssignment* r = CurrentRecord(code);
+    ASSERT_NE(r, nullptr);
+    r->type = type;
 }
 
 QMessageBox* VisibleMessageBox(std::string_view textKey) {
@@ -95,6 +115,13 @@ void MainWindowTest::StartWindow(bool plugged, bool startSwitch) {
     }
     dlg_->SetNotificationAreaAvailable(notificationArea_);
     ASSERT_TRUE(dlg_->InitDialog());
+}
+
+void MainWindowTest::StartOnProfile(int p) {
+    SetKeyboardActiveProfile(p);
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    keyboard_->ClearFrameLog();
 }
 
 bool MainWindowTest::WaitForArrival() {

@@ -90,6 +90,12 @@ std::vector<uint8_t> RequestCommands(const SimulatedKeyboard& keyboard);
 std::vector<uint8_t> FoldedCommands(const SimulatedKeyboard& keyboard);
 // Offsets of the requests of one command.
 std::vector<unsigned> RequestOffsets(const SimulatedKeyboard& keyboard, uint8_t command);
+// The type of a working-store record: of a profile, or of the active one; 0xFFFF when there is
+// no such record.
+uint16_t StoredType(int profile, KeyCode code);
+uint16_t ActiveType(KeyCode code);
+// Gives the active profile's record of a key another type, as an editor would.
+void SetActiveType(KeyCode code, uint16_t type);
 // The message box on screen whose text is that of a language key, or nullptr.
 QMessageBox* VisibleMessageBox(std::string_view textKey);
 
@@ -100,6 +106,8 @@ protected:
 
     // A keyboard on profile `active`, plugged in or not; then the window, initialised.
     void StartWindow(bool plugged = true, bool startSwitch = true);
+    // A keyboard on profile p, the window started and the arrival handled; the frame log clear.
+    void StartOnProfile(int p);
     // Waits until the arrival was handled: keyboard present and its active profile checked.
     bool WaitForArrival();
     void DestroyWindow();

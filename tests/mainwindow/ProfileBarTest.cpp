@@ -16,19 +16,6 @@ namespace {
 
 constexpr int kFactoryPositionA = 19;
 
-uint16_t ActiveType(KeyCode code) {
-    std::lock_guard guard(WorkingStore().lock);
-    const KeyAssignment* r = CurrentRecord(code);
-    return r == nullptr ? 0xFFFF : r->type;
-}
-
-void SetActiveType(KeyCode code, uint16_t type) {
-    std::lock_guard guard(WorkingStore().lock);
-    KeyAssignment* r = CurrentRecord(code);
-    ASSERT_NE(r, nullptr);
-    r->type = type;
-}
-
 std::string ReadAll(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -41,12 +28,6 @@ void WriteAll(const std::filesystem::path& file, const std::string& bytes) {
 
 class ProfileBarTest : public MainWindowTest {
 protected:
-    void StartOnProfile(int p) {
-        SetKeyboardActiveProfile(p);
-        StartWindow();
-        ASSERT_TRUE(WaitForArrival());
-        keyboard_->ClearFrameLog();
-    }
     void ChooseFile(const std::filesystem::path& path) {
         dlg_->SetFileChooser([path](bool) { return path; });
     }

@@ -17,29 +17,12 @@ namespace {
 
 constexpr int kPositionA = 19; // 02 02 04 in the factory table
 
-uint16_t ActiveType(KeyCode code) {
-    std::lock_guard guard(WorkingStore().lock);
-    const KeyAssignment* r = CurrentRecord(code);
-    return r == nullptr ? 0xFFFF : r->type;
-}
-
-uint16_t StoredType(int profile, KeyCode code) {
-    std::lock_guard guard(WorkingStore().lock);
-    const KeyAssignment* r = WorkingRecord(profile, RecordIndexOfCode(code));
-    return r == nullptr ? 0xFFFF : r->type;
-}
-
 class ReconnectTest : public MainWindowTest {
 protected:
     void StartWithEdit() {
         StartWindow();
         ASSERT_TRUE(WaitForArrival());
-        {
-            std::lock_guard guard(WorkingStore().lock);
-            KeyAssignment* record = CurrentRecord(0x1E);
-            ASSERT_NE(record, nullptr);
-            record->type = AssignmentType::kDisabled;
-        }
+        SetActiveType(0x1E, AssignmentType::kDisabled);
         dlg_->SetPendingChanges(1);
     }
     // Runs fn from the event loop once pred holds (checked every 10 ms).
