@@ -1,5 +1,7 @@
 #include "tools/kestrowctl/CommandLine.h"
 
+#include "platform/LicenceNotice.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -320,7 +322,9 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
 }
 
 const char* CtlVersionText() {
-    return "kestrowctl " KESTROW_VERSION "\n";
+    static const std::string text =
+        std::string("kestrowctl " KESTROW_VERSION "\n") + kLicenceNotice;
+    return text.c_str();
 }
 
 const char* CtlUsageText() {
