@@ -108,6 +108,8 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
         QApplication application(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setWindowIcon(ProgramIcon());
+        // Lets the desktop match the windows with the menu entry and its icon.
+        QGuiApplication::setDesktopFileName(kDesktopId);
 
         InstanceServer server([this](uint32_t message, uint32_t wParam, uint32_t lParam) {
             return OnInstanceRequest(message, wParam, lParam);
