@@ -6,9 +6,8 @@
 // keyboard is plugged in at another phase of the thread's wait each time, so the runs sample
 // the whole scan period. Counters: worst_ms and median_ms.
 
+#include "TrayTimingLink.h"
 #include "device/DeviceState.h"
-#include "device/MainWindowLink.h"
-#include "device/MessageSink.h"
 #include "device/Presence.h"
 #include "platform/hid/HidrawBackend.h"
 #include "support/EmulatedHid.h"
@@ -18,9 +17,7 @@
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -34,40 +31,6 @@ constexpr const char* kKeyboardId = "0003:0C45:5004.0001";
 // The step between the phases at which the keyboard is plugged in; 20 steps span the scan's
 // 1000 ms.
 constexpr int kPhaseStepMs = 53;
-
-class ArrivalLink : public MainWindowLink {
-public:
-    intptr_t SendOwnMessage(uint32_t, uintptr_t, intptr_t) override { return 0; }
-    bool PostOwnMessage(uint32_t, uintptr_t, intptr_t) override { return true; }
-    void RequestTimer(uint32_t) override {}
-    void HideMainWindow() override {}
-    void SetTrayState(int kind, int iconId) override {
-        if (kind != kTrayKindPresence || iconId != kTrayIconPresent) {
-            return;
-        }
-        std::lock_guard lock(mutex_);
-        when_ = Clock::now();
-        arrived_ = true;
-        changed_.notify_all();
-    }
-    Clock::time_point WaitForArrival() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return arrived_; });
-        return when_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool arrived_ = false;
-    Clock::time_point when_;
-};
-
-class QuietSink : public MessageSink {
-public:
-    void ShowText(std::string_view, std::optional<long long>) override {}
-    bool AskYesNo(std::string_view, std::optional<long long>) override { return false; }
-};
 
 // Answers every request of the configuration interface with status 0.
 class KeyboardPlayer {
@@ -104,7 +67,7 @@ void Arrival(benchmark::State& state, HidrawChangeWatch watch) {
         EmulatedHid hid;
         SetCurrentHidBackend(std::make_shared<HidrawBackend>(watch));
         DeviceState().Reset();
-        ArrivalLink link;
+        TrayTimingLink link;
         QuietSink sink;
         DeviceThreads threads(link, sink);
         threads.Start();
@@ -120,7 +83,7 @@ void Arrival(benchmark::State& state, HidrawChangeWatch watch) {
             return;
         }
         KeyboardPlayer player(deviceSide);
-        const Clock::time_point arrived = link.WaitForArrival();
+        const Clock::time_point arrived = link.WaitFor(kTrayIconPresent);
         const double seconds = std::chrono::duration<double>(arrived - plugged).count();
         times.push_back(seconds * 1000);
         state.SetIterationTime(seconds);
