@@ -1,29 +1,10 @@
 #include "model/PreviewEngine.h"
 
 #include "model/PreviewColourTables.h"
+#include "model/PreviewEffects.h"
 
-#include <algorithm>
 
 namespace {
-
-// Effect codes the preview imitates.
-namespace effect {
-constexpr uint8_t ColumnWave = 1;
-constexpr uint8_t FlashWave = 2;
-constexpr uint8_t RingWave = 3;
-constexpr uint8_t HueCycle = 4;
-constexpr uint8_t ColumnPulse = 5;
-constexpr uint8_t Diagonals = 6;
-constexpr uint8_t Drops = 10;
-constexpr uint8_t RingHues = 11;
-constexpr uint8_t RowWave = 12;
-constexpr uint8_t SpreadFromMiddle = 13;
-constexpr uint8_t Demonstration = 14;
-constexpr uint8_t FallingDrops = 15;
-constexpr uint8_t SpreadFromCorner = 16;
-constexpr uint8_t DiagonalWave = 18;
-constexpr uint8_t UserColours = kUserColourEffect;
-} // namespace effect
 
 constexpr int kHueModulus = static_cast<int>(kHueWheelSize);
 constexpr int kPulse96Modulus = static_cast<int>(kPulse96Size);
@@ -116,43 +97,43 @@ void PreviewEngine::Tick(const PreviewInput& in) {
     }
     PreviewFrame next{};
     switch (in.effect) {
-    case effect::ColumnWave:
+    case PreviewEffect::ColumnWave:
         StepColumnWave(in, next);
         break;
-    case effect::FlashWave:
+    case PreviewEffect::FlashWave:
         StepFlashWave(in, next);
         break;
-    case effect::RingWave:
+    case PreviewEffect::RingWave:
         StepRingWave(in, next);
         break;
-    case effect::HueCycle:
+    case PreviewEffect::HueCycle:
         StepHueCycle(in, next);
         break;
-    case effect::ColumnPulse:
+    case PreviewEffect::ColumnPulse:
         StepColumnPulse(in, next);
         break;
-    case effect::Diagonals:
+    case PreviewEffect::Diagonals:
         ShowDiagonals(in, next);
         break;
-    case effect::Drops:
+    case PreviewEffect::Drops:
         StepDrops(in, next);
         break;
-    case effect::RingHues:
+    case PreviewEffect::RingHues:
         StepRingHues(next);
         break;
-    case effect::RowWave:
+    case PreviewEffect::RowWave:
         StepRowWave(in, next);
         break;
-    case effect::SpreadFromMiddle:
-    case effect::Demonstration:
-    case effect::FallingDrops:
-    case effect::SpreadFromCorner:
+    case PreviewEffect::SpreadFromMiddle:
+    case PreviewEffect::Demonstration:
+    case PreviewEffect::FallingDrops:
+    case PreviewEffect::SpreadFromCorner:
         StepSpreadingLight(in, next);
         break;
-    case effect::DiagonalWave:
+    case PreviewEffect::DiagonalWave:
         StepDiagonalWave(in, next);
         break;
-    case effect::UserColours:
+    case PreviewEffect::UserColours:
         ShowUserColours(in, next);
         break;
     default: // 7, 8, 9, 17 and codes without an effect show nothing
@@ -168,7 +149,7 @@ void PreviewEngine::Tick(const PreviewInput& in) {
 }
 
 void PreviewEngine::StepColumnWave(const PreviewInput& in, PreviewFrame& next) {
-    int& phase = PhaseOf(effect::ColumnWave);
+    int& phase = PhaseOf(PreviewEffect::ColumnWave);
     const StepDirection direction = DirectionOf(in.direction);
     constexpr int kStep = 9;
     constexpr int kPulseStep = 7;
@@ -188,7 +169,7 @@ void PreviewEngine::StepColumnWave(const PreviewInput& in, PreviewFrame& next) {
 }
 
 void PreviewEngine::StepFlashWave(const PreviewInput& in, PreviewFrame& next) {
-    int& phase = PhaseOf(effect::FlashWave);
+    int& phase = PhaseOf(PreviewEffect::FlashWave);
     const StepDirection direction = DirectionOf(in.direction);
     constexpr int kStep = 4;
     constexpr int kColumnStep = 5;
@@ -213,7 +194,7 @@ void PreviewEngine::StepFlashWave(const PreviewInput& in, PreviewFrame& next) {
 }
 
 void PreviewEngine::StepRingWave(const PreviewInput& in, PreviewFrame& next) {
-    int& phase = PhaseOf(effect::RingWave);
+    int& phase = PhaseOf(PreviewEffect::RingWave);
     const StepDirection direction = DirectionOf(in.direction);
     constexpr int kStep = 4;
     constexpr int kRingStep = 5;
@@ -233,13 +214,13 @@ void PreviewEngine::StepRingWave(const PreviewInput& in, PreviewFrame& next) {
 }
 
 void PreviewEngine::StepHueCycle(const PreviewInput& in, PreviewFrame& next) {
-    int& phase = PhaseOf(effect::HueCycle);
+    int& phase = PhaseOf(PreviewEffect::HueCycle);
     phase = Step(phase, 2, kHueModulus, DirectionOf(in.direction));
     PaintGrid(next, Hue(phase));
 }
 
 void PreviewEngine::StepColumnPulse(const PreviewInput& in, PreviewFrame& next) {
-    int& phase = PhaseOf(effect::ColumnPulse);
+    int& phase = PhaseOf(PreviewEffect::ColumnPulse);
     phase = Step(phase, 2, kPulse128Modulus, StepDirection::Forward);
     constexpr int kColumnHueStep = 7;
     const uint8_t level = kPulse128[static_cast<size_t>(phase)];
@@ -292,7 +273,7 @@ void PreviewEngine::StepRingHues(PreviewFrame& next) {
 }
 
 void PreviewEngine::StepRowWave(const PreviewInput& in, PreviewFrame& next) {
-    int& phase = PhaseOf(effect::RowWave);
+    int& phase = PhaseOf(PreviewEffect::RowWave);
     phase = Step(phase, 3, kHueModulus, DirectionOf(in.direction));
     constexpr int kRowHueStep = 32;
     for (int r = 0; r < kPreviewRows; ++r) {
@@ -303,10 +284,10 @@ void PreviewEngine::StepRowWave(const PreviewInput& in, PreviewFrame& next) {
 void PreviewEngine::StepSpreadingLight(const PreviewInput& in, PreviewFrame& next) {
     spreading_.Step(in.effect, in.multicolour, random_, glow_);
     switch (in.effect) {
-    case effect::SpreadFromMiddle:
+    case PreviewEffect::SpreadFromMiddle:
         glow_.Fade(kFadeRule13);
         break;
-    case effect::Demonstration:
+    case PreviewEffect::Demonstration:
         glow_.Fade(kFadeRule14);
         break;
     default:
@@ -317,7 +298,7 @@ void PreviewEngine::StepSpreadingLight(const PreviewInput& in, PreviewFrame& nex
 }
 
 void PreviewEngine::StepDiagonalWave(const PreviewInput& in, PreviewFrame& next) {
-    int& phase = PhaseOf(effect::DiagonalWave);
+    int& phase = PhaseOf(PreviewEffect::DiagonalWave);
     phase = Step(phase, 2, kHueModulus, DirectionOf(in.direction));
     constexpr int kDiagonalHueStep = 21;
     for (int d = 0; d < kDiagonalCount; ++d) {

@@ -1,6 +1,7 @@
 #include "model/PreviewSpreadingLight.h"
 
 #include "model/PreviewColourTables.h"
+#include "model/PreviewEffects.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ constexpr PreviewCell kWave13Start{7, 3}; // H
 constexpr PreviewCell kWave16Start{2, 0}; // Esc
 
 // Effect 15 drops fall from the top row, this many columns apart.
-constexpr int kDropsPerTick = 3;
+constexpr int kFallingDropsPerTick = 3;
 constexpr int kDropColumnStep = 3;
 
 // Effect 14: anti-diagonals from the top-left corner, then pairs of middle keys from the
@@ -135,23 +136,23 @@ void SpreadingLight::Step(uint8_t effect, bool multicolour, PreviewRandom& rando
 
 void SpreadingLight::Seed(uint8_t effect, GlowKeys& glow) {
     switch (effect) {
-    case 13:
+    case PreviewEffect::SpreadFromMiddle:
         if (masks_.Empty()) {
             SeedWave(kWave13Start);
         }
         break;
-    case 16:
+    case PreviewEffect::SpreadFromCorner:
         if (masks_.Empty()) {
             SeedWave(kWave16Start);
         }
         break;
-    case 15:
-        for (int i = 0; i < kDropsPerTick; ++i) {
+    case PreviewEffect::FallingDrops:
+        for (int i = 0; i < kFallingDropsPerTick; ++i) {
             masks_.Set(WaveMasks::Down, {static_cast<uint8_t>(dropColumn_), 0});
             dropColumn_ = (dropColumn_ + kDropColumnStep) % kPreviewColumns;
         }
         break;
-    case 14:
+    case PreviewEffect::Demonstration:
         StepScript(glow);
         break;
     default:

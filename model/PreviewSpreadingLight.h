@@ -74,8 +74,6 @@ public:
     void Restart();
     void Step(uint8_t effect, bool multicolour, PreviewRandom& random, GlowKeys& glow);
 
-    const WaveMasks& Masks() const { return masks_; }
-
 private:
     enum class ScriptStage { Sweep, Pairs, Wave, WaveRunning, WaitForFade };
 
