@@ -1,5 +1,8 @@
 #include "tools/kestrowctl/CommandLine.h"
 
+#include "model/MacroText.h"
+
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -16,8 +19,60 @@ constexpr CommandName kCommands[] = {
     {"restore", CtlCommand::Restore}, {"check", CtlCommand::Check},
     {"dump", CtlCommand::Dump},       {"light", CtlCommand::Light},
     {"colours", CtlCommand::Colours}, {"colors", CtlCommand::Colours},
-    {"boot", CtlCommand::Boot},
+    {"boot", CtlCommand::Boot},       {"key", CtlCommand::Key},
+    {"keys", CtlCommand::Keys},       {"macro", CtlCommand::Macro},
+    {"new", CtlCommand::New},         {"diff", CtlCommand::Diff},
 };
+
+struct MacroCommandName {
+    std::string_view name;
+    MacroCommand command;
+    size_t leastArguments; // after the macro command
+    size_t mostArguments;
+};
+
+constexpr size_t kAnyNumber = SIZE_MAX;
+constexpr MacroCommandName kMacroCommands[] = {
+    {"list", MacroCommand::List, 0, 0},        {"show", MacroCommand::Show, 1, 1},
+    {"add", MacroCommand::Add, 1, kAnyNumber}, {"delete", MacroCommand::Delete, 1, 1},
+    {"rename", MacroCommand::Rename, 2, 2},    {"type", MacroCommand::Type, 2, 2},
+};
+
+// The macro area's size field is 16 bits; no keyboard holds more.
+constexpr int kMostMacroCapacity = 65535;
+
+// Which arguments the macro command takes; false with a message for a wrong number.
+bool ParseMacroArguments(std::vector<std::string> operands, CtlOptions& options,
+                         std::string& error) {
+    if (operands.empty()) {
+        error = "macro: one of list, show, add, delete, rename, type is needed";
+        return false;
+    }
+    for (const MacroCommandName& entry : kMacroCommands) {
+        if (operands[0] != entry.name) {
+            continue;
+        }
+        const size_t count = operands.size() - 1;
+        if (count < entry.leastArguments || count > entry.mostArguments) {
+            static constexpr std::string_view kUsage[] = {
+                "macro list",        "macro show NAME",      "macro add NAME [STEPS...]",
+                "macro delete NAME", "macro rename OLD NEW", "macro type NAME TEXT"};
+            error = "usage: " + std::string(kUsage[static_cast<size_t>(entry.command)]);
+            return false;
+        }
+        if (entry.command != MacroCommand::List && operands[1].empty()) {
+            error = "macro " + operands[0] + ": a macro NAME is needed";
+            return false;
+        }
+        options.macroCommand = entry.command;
+        options.arguments.assign(operands.begin() + 1, operands.end());
+        return true;
+    }
+    error = "unknown macro command '" + operands[0] + "'";
+    return false;
+}
+
+constexpr int kMostNumber = 999999; // six digits
 
 // Decimal digits only (no sign, no blanks), within [low, high].
 bool ParseNumber(std::string_view text, int low, int high, int& value) {
@@ -144,7 +199,10 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        // Macro steps that release a key begin with '-' ("-A"): they are never options there.
+        const bool releaseStep =
+            options.command == CtlCommand::Macro && arg.size() >= 2 && arg[1] != '-';
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || releaseStep) {
             if (options.command == CtlCommand::None && !optionsEnded) {
                 for (const CommandName& entry : kCommands) {
                     if (arg == entry.name) {
@@ -204,7 +262,9 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
         }
         const bool light = options.command == CtlCommand::Light;
         const bool colours = options.command == CtlCommand::Colours;
-        if (name == "--profile" && (light || colours)) {
+        const bool key = options.command == CtlCommand::Key;
+        const bool macro = options.command == CtlCommand::Macro;
+        if (name == "--profile" && (light || colours || key)) {
             int profile = 0;
             if (!takeValue()) {
                 return false;
@@ -216,15 +276,43 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
             options.profile = profile;
             continue;
         }
-        if (colours && name == "--file") {
+        if ((colours || key || macro) && name == "--file") {
             if (!takeValue()) {
                 return false;
             }
             if (value->empty()) {
-                error = "--file: a USERD file is needed";
+                error =
+                    colours ? "--file: a USERD file is needed" : "--file: a .fwc file is needed";
                 return false;
             }
             options.file = *value;
+            continue;
+        }
+        if ((key || macro) && name == "--capacity") {
+            int capacity = 0;
+            if (!takeValue()) {
+                return false;
+            }
+            if (!ParseNumber(*value, 0, kMostMacroCapacity, capacity)) {
+                error = "--capacity: expected bytes 0-" + std::to_string(kMostMacroCapacity) +
+                        ", got '" + *value + "'";
+                return false;
+            }
+            options.capacity = static_cast<unsigned>(capacity);
+            continue;
+        }
+        if (macro && name == "--delay") {
+            int delay = 0;
+            if (!takeValue()) {
+                return false;
+            }
+            std::string delayError = "expected a delay in ms";
+            if (!ParseNumber(*value, 0, kMostNumber, delay) ||
+                !CheckHandDelay(static_cast<uint32_t>(delay), delayError)) {
+                error = "--delay: " + delayError + ", got '" + *value + "'";
+                return false;
+            }
+            options.delay = static_cast<unsigned>(delay);
             continue;
         }
         if (colours && name == "--mode") {
@@ -254,7 +342,8 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
         }
         error = "unknown option '" + name + "'";
         if (options.command == CtlCommand::None &&
-            (name == "--profile" || name == "--file" || name == "--mode" || IsLightOption(name))) {
+            (name == "--profile" || name == "--file" || name == "--mode" || name == "--capacity" ||
+             name == "--delay" || IsLightOption(name))) {
             error += " before the command";
         }
         return false;
@@ -271,6 +360,7 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
     case CtlCommand::Info:
     case CtlCommand::Light:
     case CtlCommand::Boot:
+    case CtlCommand::Keys:
         if (!operands.empty()) {
             error = "unexpected argument '" + operands.front() + "'";
             return false;
@@ -304,10 +394,31 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
             options.profileNumber = number;
         }
         break;
+    case CtlCommand::Key:
+        options.arguments = std::move(operands);
+        break;
+    case CtlCommand::Macro:
+        if (!ParseMacroArguments(std::move(operands), options, error)) {
+            return false;
+        }
+        if (options.delay && options.macroCommand != MacroCommand::Type) {
+            error = "--delay is only for macro type";
+            return false;
+        }
+        break;
+    case CtlCommand::Diff:
+        if (operands.size() != 2 || operands[0].empty() || operands[1].empty()) {
+            error = operands.size() > 2 ? "unexpected argument '" + operands[2] + "'"
+                                        : "diff: two FILEs are needed";
+            return false;
+        }
+        options.arguments = std::move(operands);
+        break;
     case CtlCommand::Backup:
     case CtlCommand::Restore:
     case CtlCommand::Check:
     case CtlCommand::Dump:
+    case CtlCommand::New:
         if (operands.size() != 1 || operands[0].empty()) {
             error = operands.size() > 1 ? "unexpected argument '" + operands[1] + "'"
                                         : "a FILE is needed";
@@ -315,6 +426,10 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
         }
         options.file = operands[0];
         break;
+    }
+    if (options.capacity && options.file.empty()) {
+        error = "--capacity is only for --file: with the keyboard its own capacity counts";
+        return false;
     }
     return true;
 }
