@@ -472,6 +472,41 @@ Commands:
                            file selects) of the user colour file USERD to profile N's bank
   boot                     send the boot request (the keyboard leaves normal operation);
                            asks first unless --yes is given
+  keys                     the stable names of keys (the same in every language, any letter
+                           case), mouse entries, multimedia and keyboard functions
+  key [--profile N] [KEY...]
+                           what each KEY does in profile N (default: the active profile), as
+                           KEY=TARGET; without KEY every key that does not do its default
+  key [--profile N] KEY=TARGET...
+                           give keys new functions; TARGET is a key name, mouse:NAME
+                           (left, right, middle, wheel-up, wheel-down), media:NAME,
+                           function:1-11, macro:NAME or macro:NAME*REPEAT (1-255), disabled
+                           or default. KEY is a key of the keyboard or G1-G9
+  macro list               the macros: name, steps, how often one press plays them
+  macro show NAME          the steps of a macro, as macro add reads them
+  macro add NAME [STEPS...]
+                           a new macro; each step is +KEY (press) or -KEY (release) followed
+                           by the delay after it in ms (0-40000, in steps of 10; missing: 0),
+                           for example: +LeftShift 20 +A 50 -A 0 -LeftShift 0
+  macro type [--delay MS] NAME TEXT
+                           a new macro that types TEXT on a US layout (Shift where needed),
+                           MS after each step (default 50)
+  macro delete NAME        delete a macro; keys playing it go back to default (asks first
+                           when keys play it, unless --yes is given)
+  macro rename OLD NEW     rename a macro
+      Names are cut at 249 characters; at most 100 macros of at most 4000 steps; a change
+      whose macros would not fit the keyboard's macro memory writes nothing (exit 1).
+  new FILE                 write a default configuration to FILE (asks before replacing)
+  diff FILE1 FILE2         the keys (per profile) and macros that differ between two files;
+                           exit 0 when the same, 1 when they differ, 2 when a file cannot be
+                           read
+
+Options of key and macro:
+  --file FILE.fwc          work on the backup file instead of the keyboard (no keyboard
+                           needed); the file is replaced as a whole, never half written.
+                           Without --profile, key uses profile 0 of a file
+  --capacity BYTES         with --file: the macro memory to check macros against (a file
+                           records none; default 4096; 'kestrowctl info' shows a keyboard's)
 
 Global options:
   --simulate[=STATEFILE]   use a simulated keyboard; with STATEFILE its memory persists
@@ -480,11 +515,12 @@ Global options:
   --trace                  every frame exchanged with the keyboard to standard error:
                            '>' sent or '<' received, a space, 128 hex digits
   --json                   machine-readable output (list, info, profile, check, dump, light,
-                           colours)
+                           colours, keys, key, macro list and show, diff)
   --yes                    answer Yes to every question
   --help, -h               this text
   --version                the program version
 
-Exit status: 0 success, 1 the operation failed, 2 usage error, 3 no supported keyboard found.
+Exit status: 0 success, 1 the operation failed, 2 usage error (also an unknown key, macro or
+step), 3 no supported keyboard found.
 )";
 }
