@@ -316,35 +316,14 @@ TEST_F(KestrowctlTest, ExitCodes) {
 
     const CtlRun help = RunKestrowctl({"--help"}, home.path());
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* word : {"list",
-                             "info",
-                             "profile",
-                             "backup",
-                             "restore",
-                             "check",
-                             "dump",
-                             "light",
-                             "boot",
-                             "--simulate",
-                             "--model",
-                             "--trace",
-                             "--json",
-                             "--yes",
-                             "--version",
-                             "--effect",
-                             "--four-colour",
-                             "--defaults",
-                             "keys",
-                             "key [--profile N]",
-                             "macro add",
-                             "macro type",
-                             "macro delete",
-                             "macro rename",
-                             "new FILE",
-                             "diff FILE1",
-                             "--file FILE.fwc",
-                             "--capacity",
-                             "--delay"}) {
+    for (const char* word : {"list", "info", "profile", "backup", "restore", "check", "dump",
+                             "light", "boot", "--simulate", "--model", "--trace", "--json", "--yes",
+                             "--version", "--effect", "--four-colour", "--defaults"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+    for (const char* word :
+         {"keys", "key [--profile N]", "macro add", "macro type", "macro delete", "macro rename",
+          "new FILE", "diff FILE1", "--file FILE.fwc", "--capacity", "--delay"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
 
