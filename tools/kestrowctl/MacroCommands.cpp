@@ -39,15 +39,6 @@ bool NameTaken(const std::vector<MacroRecord>& macros, const std::string& name,
     });
 }
 
-MacroRecord* FindForUser(std::vector<MacroRecord>& macros, const std::string& name,
-                         TerminalSink& sink) {
-    MacroRecord* macro = FindMacroByName(std::span(macros), name);
-    if (macro == nullptr) {
-        sink.Note("there is no macro named '" + name + "' (see 'kestrowctl macro list')");
-    }
-    return macro;
-}
-
 std::string StepCountText(int steps) {
     return std::to_string(steps) + (steps == 1 ? " step" : " steps");
 }
@@ -111,26 +102,27 @@ void ReplaceMacros(std::vector<MacroRecord> macros) {
     ApplyDialogMacros(std::move(macros), nullptr);
 }
 
-int AddMacro(ConfigurationAccess& access, const std::string& name,
+// The changing commands work on a copy of the list that replaces the working store's once the
+// change is whole; at is the macro's place in it. The caller holds the working store's lock.
+
+int AddMacro(ConfigurationAccess& access, std::vector<MacroRecord> macros, const std::string& name,
              const std::vector<MacroAction>& steps, TerminalSink& sink) {
-    ProfileStore& working = WorkingStore();
-    std::lock_guard lock(working.lock);
-    if (NameTaken(working.macros, name, nullptr)) {
+    if (NameTaken(macros, name, nullptr)) {
         sink.Note("a macro named '" + name + "' exists already");
         return kExitUsage;
     }
-    if (working.macros.size() >= static_cast<size_t>(kMaxMacros)) {
+    if (macros.size() >= static_cast<size_t>(kMaxMacros)) {
         sink.ShowText("MACRO_ERR_MAX", kMaxMacros);
         return kExitFailed;
     }
-    std::vector<MacroRecord> macros = working.macros;
-    MacroRecord& added = macros.emplace_back();
+    MacroRecord added;
     SetMacroName(added, std::string_view(name));
     added.repeat = kMinMacroRepeat;
     added.isNew = 1;
-    added.id = LowestFreeMacroId(working.macros);
+    added.id = LowestFreeMacroId(macros);
     added.stepCount = static_cast<uint16_t>(steps.size());
     std::copy(steps.begin(), steps.end(), added.steps.begin());
+    macros.push_back(added);
     if (!access.MacrosFit(macros)) {
         return kExitFailed;
     }
@@ -138,40 +130,27 @@ int AddMacro(ConfigurationAccess& access, const std::string& name,
     return access.Save(ChangedTables::AllProfiles);
 }
 
-int DeleteMacro(ConfigurationAccess& access, const std::string& name, TerminalSink& sink) {
-    ProfileStore& working = WorkingStore();
-    std::lock_guard lock(working.lock);
-    std::vector<MacroRecord> macros = working.macros;
-    MacroRecord* macro = FindForUser(macros, name, sink);
-    if (macro == nullptr) {
-        return kExitUsage;
-    }
-    if (!MacroMayBeDeleted(*macro, sink)) {
+int DeleteMacro(ConfigurationAccess& access, std::vector<MacroRecord> macros, size_t at,
+                TerminalSink& sink) {
+    if (!MacroMayBeDeleted(macros[at], sink)) {
         sink.Note("the macro was not deleted");
         return kExitFailed;
     }
-    macros.erase(macros.begin() + (macro - macros.data()));
+    macros.erase(macros.begin() + static_cast<std::ptrdiff_t>(at));
     ReplaceMacros(std::move(macros));
     // The macros after it move up one place, and every profile's keys name them by place.
     return access.Save(ChangedTables::AllProfiles);
 }
 
-int RenameMacro(ConfigurationAccess& access, const std::string& oldName, const std::string& newName,
-                TerminalSink& sink) {
-    ProfileStore& working = WorkingStore();
-    std::lock_guard lock(working.lock);
-    std::vector<MacroRecord> macros = working.macros;
-    MacroRecord* macro = FindForUser(macros, oldName, sink);
-    if (macro == nullptr) {
-        return kExitUsage;
-    }
-    if (NameTaken(macros, newName, macro)) {
+int RenameMacro(ConfigurationAccess& access, std::vector<MacroRecord> macros, size_t at,
+                const std::string& newName, TerminalSink& sink) {
+    if (NameTaken(macros, newName, &macros[at])) {
         sink.Note("a macro named '" + newName + "' exists already");
         return kExitUsage;
     }
-    SetMacroName(*macro, std::string_view(newName));
+    SetMacroName(macros[at], std::string_view(newName));
+    access.MacrosFit(macros); // names only: left out when they do not fit, and told
     ReplaceMacros(std::move(macros));
-    access.MacrosFit(working.macros); // names only: left out when they do not fit, and told
     return access.Save(ChangedTables::AllProfiles);
 }
 
@@ -196,28 +175,30 @@ int RunMacro(const CtlOptions& options, TerminalSink& sink) {
         return code;
     }
     ProfileStore& working = WorkingStore();
-    switch (command) {
-    case MacroCommand::List: {
-        std::lock_guard lock(working.lock);
-        PrintList(working.macros, options.json);
+    std::lock_guard lock(working.lock);
+    std::vector<MacroRecord> macros = working.macros;
+    if (command == MacroCommand::List) {
+        PrintList(macros, options.json);
         return kExitOk;
     }
-    case MacroCommand::Show: {
-        std::lock_guard lock(working.lock);
-        const MacroRecord* macro = FindForUser(working.macros, args[0], sink);
-        if (macro == nullptr) {
-            return kExitUsage;
-        }
+    if (adds) {
+        return AddMacro(access, std::move(macros), name, steps, sink);
+    }
+    MacroRecord* macro = FindMacroByName(std::span(macros), args[0]);
+    if (macro == nullptr) {
+        sink.Note("there is no macro named '" + args[0] + "' (see 'kestrowctl macro list')");
+        return kExitUsage;
+    }
+    const size_t at = static_cast<size_t>(macro - macros.data());
+    switch (command) {
+    case MacroCommand::Show:
         PrintMacro(*macro, options.json);
         return kExitOk;
-    }
-    case MacroCommand::Add:
-    case MacroCommand::Type:
-        return AddMacro(access, name, steps, sink);
     case MacroCommand::Delete:
-        return DeleteMacro(access, args[0], sink);
+        return DeleteMacro(access, std::move(macros), at, sink);
     case MacroCommand::Rename:
-        return RenameMacro(access, args[0], newName, sink);
+        return RenameMacro(access, std::move(macros), at, newName, sink);
+    default:
+        return kExitUsage;
     }
-    return kExitUsage;
 }
