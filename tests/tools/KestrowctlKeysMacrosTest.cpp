@@ -261,6 +261,17 @@ TEST_F(KeysAndMacros, FilesAreEditedWithoutTheKeyboardAndRestoredOntoIt) {
     EXPECT_EQ(Ctl({"key", "--profile", "2", "F1"}).out, "F1=media:PlayPause\n");
 }
 
+TEST_F(KeysAndMacros, AFileKeptAsALinkIsChangedWhereItLives) {
+    fs::create_directory(home / "repo");
+    const fs::path kept = home / "repo" / "keyboard.fwc";
+    const fs::path link = home / "keyboard.fwc";
+    fs::create_symlink("repo/keyboard.fwc", link);
+    ASSERT_EQ(Tool({"new", link.string()}).exitCode, 0);
+    ASSERT_EQ(Tool({"key", "--file", link.string(), "A=B"}).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Tool({"key", "--file", kept.string(), "A"}).out, "A=B\n");
+}
+
 TEST_F(KeysAndMacros, DiffListsExactlyWhatChanged) {
     ASSERT_EQ(Tool({"new", file.string()}).exitCode, 0);
     ASSERT_EQ(Tool({"macro", "--file", file.string(), "add", "m", "+A 10"}).exitCode, 0);

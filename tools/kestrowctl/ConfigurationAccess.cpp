@@ -8,6 +8,22 @@
 #include "tools/kestrowctl/ExitCodes.h"
 #include "tools/kestrowctl/TerminalSink.h"
 
+namespace {
+constexpr int kMostLinksFollowed = 40; // as the kernel's own limit
+} // namespace
+
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    std::error_code error;
+    for (int i = 0; i < kMostLinksFollowed && std::filesystem::is_symlink(path, error); ++i) {
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
 ConfigurationAccess::ConfigurationAccess(const CtlOptions& options, TerminalSink& sink)
     : options_(options), sink_(sink) {}
 
@@ -87,7 +103,7 @@ int ConfigurationAccess::Save(ChangedTables tables) {
     ProfileStore& working = WorkingStore();
     std::lock_guard lock(working.lock);
     if (!OnKeyboard()) {
-        if (!WriteProfileFile(false, options_.file)) {
+        if (!WriteProfileFile(false, FollowLinks(options_.file))) {
             sink_.Note(options_.file + ": cannot be written; it was left as it was");
             return kExitFailed;
         }

@@ -7,6 +7,7 @@
 #include "tools/kestrowctl/CommandLine.h"
 #include "tools/kestrowctl/KeyboardConnection.h"
 
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,6 +16,11 @@ class TerminalSink;
 
 // Checked against when a file has no keyboard to ask: 32 units of 128 bytes.
 inline constexpr unsigned kDefaultFileMacroCapacity = 4096;
+
+// The file a path names, through any symbolic links: a configuration kept in dotfiles is often
+// a link into a repository, and replacing the link by a new file would leave the repository's
+// copy unchanged.
+std::filesystem::path FollowLinks(std::filesystem::path path);
 
 // Which key tables a change sends to the keyboard with the macro area.
 enum class ChangedTables { OneProfile, AllProfiles };

@@ -1,4 +1,5 @@
 #include "model/ProfileFile.h"
+#include "tools/kestrowctl/ConfigurationAccess.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
 #include "tools/kestrowctl/JsonText.h"
@@ -97,7 +98,7 @@ int RunNew(const CtlOptions& options, TerminalSink& sink) {
         sink.Note(options.file + " was left as it was");
         return kExitFailed;
     }
-    if (!MakeDefaultStore(options.file, 0, false)) {
+    if (!MakeDefaultStore(FollowLinks(options.file), 0, false)) {
         sink.Note(options.file + ": cannot be written");
         return kExitFailed;
     }
