@@ -92,7 +92,8 @@ bool ConfigurationAccess::MacrosFit(std::span<const MacroRecord> macros) {
                    "; nothing was written");
         return false;
     }
-    if (size.full > capacity) {
+    // On the keyboard the write itself tells when it leaves the names out.
+    if (size.full > capacity && !OnKeyboard()) {
         sink_.Note("with their names the macros need " + std::to_string(size.full) + " bytes; " +
                    holder + ", so their names would be left out on the keyboard");
     }

@@ -42,7 +42,7 @@ public:
     int Profile() const;
 
     // Whether macros fit the macro area: the keyboard's capacity, or for a file --capacity or
-    // the default. Says why not, and warns when the names would not fit.
+    // the default. Says why not, and for a file warns when the names would not fit.
     bool MacrosFit(std::span<const MacroRecord> macros);
 
     // Writes the working store back: over the file, as one whole replacement, or to the
