@@ -89,7 +89,11 @@ QIcon TrayIconPicture(int iconId) {
 constexpr std::pair<int, const char*> kTrayMenuTexts[] = {
     {32771, "MENU_11"}, {32773, "MENU_22"}, {32774, "MENU_33"}};
 constexpr std::pair<int, const char*> kBackupMenuTexts[] = {
-    {32776, "MENU_1"}, {32777, "MENU_2"}, {32773, "MENU_3"}, {32779, "MENU_4"}};
+    {32776, "MENU_1"},
+    {32777, "MENU_2"},
+    {32773, "MENU_3"},
+    {32779, "MENU_4"},
+    {CKestrowDlg::kCommandFirmware, "MENU_UPDATE"}};
 
 template <size_t N> void RelabelMenu(QMenu* menu, const std::pair<int, const char*> (&texts)[N]) {
     for (const auto& [id, key] : texts) {
@@ -676,7 +680,8 @@ void CKestrowDlg::CreateTray() {
     RegisterMenuResource(kBackupMenuId, {{0,
                                           QStringLiteral("Menu"),
                                           {{kCommandImport, QStringLiteral("restore")},
-                                           {kCommandExport, QStringLiteral("backup")}}}});
+                                           {kCommandExport, QStringLiteral("backup")},
+                                           {kCommandFirmware, QStringLiteral("update")}}}});
     for (int id : {kTrayIconAbsent, kTrayIconPresent, kTrayIconSpecialMode}) {
         RegisterIconResource(id, TrayIconPicture(id));
     }
@@ -764,6 +769,12 @@ void CKestrowDlg::OnCommand(int id) {
         if (shell_ != nullptr) {
             shell_->OpenHelp();
         }
+        break;
+    case kIdProfiles:
+        OpenProfileManager();
+        break;
+    case kCommandFirmware:
+        OpenUpdateDialog();
         break;
     case kIdApply:
         ApplyChanges();

@@ -10,6 +10,7 @@
 #include "skin/ui/CPngButton.h"
 #include "skin/ui/ColorStatic.h"
 #include "skin/ui/ControlId.h"
+#include "skin/ui/DialogButtonText.h"
 #include "skin/ui/Placement.h"
 #include "skin/ui/SkinPicture.h"
 
@@ -20,7 +21,6 @@ namespace {
 
 constexpr const char* kButtonInfo = "BUTTONINFO";
 constexpr const char* kProgramFilter = "|*|MyType Files (*.exe)|*.exe||";
-constexpr const char* kProfileFilter = "(*.fwc)|*.fwc|(*.*)|*.*||";
 
 std::filesystem::path& ChosenProgram() {
     static std::filesystem::path path;
@@ -73,10 +73,6 @@ CPngButton* CKestrow_DlgUpdate::MakeButton(int id, const char* skinKey) {
     SetControlId(button, id);
     PlaceImageControl(button, IniPath(), kButtonInfo, skinKey, &pictures.normal, &pictures.over,
                       &pictures.over, &pictures.normal, &pictures.normal);
-    // Text colours: normal, over, down, disabled, checked.
-    button->SetTextStyle(true, 10, QStringLiteral("Arial Unicode MS"),
-                         {QColor(0xE8, 0xEB, 0xF1), QColor(Qt::white), QColor(0xFF, 0x8A, 0x1F),
-                          QColor(0x7F, 0x7F, 0x7F), QColor(Qt::white)});
     buttons_[id] = button;
     return button;
 }
@@ -121,7 +117,7 @@ void CKestrow_DlgUpdate::SetTexts() {
                                                  {kIdUpdate, "UPDATE_START"},
                                                  {kIdCancelUpdate, "UPDATE_CANCEL"}};
     for (const auto& [id, key] : texts) {
-        buttons_.at(id)->setText(Lang(key));
+        SetDialogButtonText(buttons_.at(id), Lang(key));
     }
     ShowChoice();
 }
@@ -165,7 +161,7 @@ void CKestrow_DlgUpdate::OnOpen() {
 void CKestrow_DlgUpdate::OnBackup() {
     FileDialogRequest request;
     request.kind = FileDialogKind::Save;
-    request.filter = kProfileFilter;
+    request.filter = kProfileFileFilter;
     request.defaultSuffix = QStringLiteral("fwc");
     std::error_code error;
     request.start = std::filesystem::current_path(error) / "*.fwc";
