@@ -89,7 +89,8 @@ bool CKestrow_DlgProfile::OnInitDialog() {
     palette.setColor(QPalette::Midlight, QColor(0x2B, 0x30, 0x3B));
     list_->setPalette(palette);
     list_->header()->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background: #1B1E26; color: #9AA3B2; border: none; "
+        "QHeaderView { background: #1B1E26; } QHeaderView::section { background: #1B1E26; color: "
+        "#9AA3B2; border: none; "
         "border-right: 1px solid #2B303B; border-bottom: 1px solid #2B303B; padding: 3px 6px; }"));
     list_->setFrameShape(QFrame::NoFrame);
 

@@ -127,9 +127,11 @@ void CKestrow_DlgUpdate::ShowChoice() {
     path_->setEditText(QString::fromStdString(chosen.string()));
     QString line = Lang("UPDATE_HINT");
     if (!chosen.empty()) {
-        line += QStringLiteral("\n") +
-                QString::fromStdString(FormatLangText(
-                    LangText("UPDATE_CHOSEN", CurrentLanguageIndex()), chosen.string()));
+        QString shown = QString::fromStdString(
+            FormatLangText(LangText("UPDATE_CHOSEN", CurrentLanguageIndex()), chosen.string()));
+        // A long path may wrap after any separator.
+        shown.replace(u'/', QStringLiteral("/\u200B"));
+        line += QStringLiteral("\n\n") + shown;
     }
     text_->setText(line);
     repaint();
