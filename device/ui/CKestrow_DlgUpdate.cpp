@@ -131,7 +131,7 @@ void CKestrow_DlgUpdate::ShowChoice() {
             FormatLangText(LangText("UPDATE_CHOSEN", CurrentLanguageIndex()), chosen.string()));
         // A long path may wrap after any separator.
         shown.replace(u'/', QStringLiteral("/\u200B"));
-        line += QStringLiteral("\n\n") + shown;
+        line += QStringLiteral("\n") + shown;
     }
     text_->setText(line);
     repaint();

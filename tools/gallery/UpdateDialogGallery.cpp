@@ -25,7 +25,8 @@ void RenderUpdateDialog(GalleryContext& g) {
     SilentMessages messages;
     CKestrow_DlgUpdate dialog(messages);
     dialog.SetFileChooser([](const FileDialogRequest&) {
-        return std::filesystem::path("/opt/maker/Package/kb-firmware-1.07");
+        return std::filesystem::path(
+            "/home/ana/Downloads/keyboard-maker/firmware-2024-07/kb01-update-tool-v1.07");
     });
     dialog.InitDialog();
     g.Save("idle", &dialog);

@@ -231,8 +231,8 @@ WindowSkin UpdateSkin() {
     skin.mask = "update_mask.bmp";
     auto& c = skin.controls;
     // The text line holds the hint and, once chosen, the update program's path.
-    c.push_back(Plain("CONTROL_UPStatic", QRect(24, 64, 392, 84)));
-    c.push_back(Plain("CONTROL_UPCombox", QRect(24, 118, 392, 24), kNeverShown));
+    c.push_back(Plain("CONTROL_UPStatic", QRect(24, 58, 392, 80)));
+    c.push_back(Plain("CONTROL_UPCombox", QRect(24, 138, 392, 16), kNeverShown));
     // The buttons get their words from the language file.
     const int y = 171;
     c.push_back(Image("CONTROL_OPENButton", QRect(25, y, 92, 40), Art::Button));
