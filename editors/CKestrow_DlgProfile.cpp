@@ -13,7 +13,7 @@
 #include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
 #include "skin/ui/ControlId.h"
-#include "skin/ui/DialogButtonText.h"
+#include "skin/ui/DialogText.h"
 #include "skin/ui/Placement.h"
 #include "skin/ui/SkinPicture.h"
 #include "widgets/CReportCtrl.h"
@@ -27,10 +27,6 @@ constexpr const char* kButtonInfo = "BUTTONINFO";
 constexpr int kColumnWidths[] = {60, 120, 230};
 // Item data of a row: 0 for a file that is no working file, else its profile + 1.
 constexpr quintptr kNoProfileData = 0;
-
-QString Lang(std::string_view key) {
-    return QString::fromStdString(LangText(key, CurrentLanguageIndex()));
-}
 
 // "PROFILE00", "PROFILE01", ...: the count, then the path of each row.
 std::string SettingsValueName(int number) {
@@ -129,18 +125,18 @@ int CKestrow_DlgProfile::DoModal() {
 }
 
 void CKestrow_DlgProfile::SetTexts() {
-    setWindowTitle(Lang("PROFILE_CAPTION"));
+    setWindowTitle(LangQText("PROFILE_CAPTION"));
     const char* headings[] = {"PROFILE_COLUMN_ACTIVE", "PROFILE_COLUMN_NAME",
                               "PROFILE_COLUMN_PATH"};
     for (int c = 0; c < 3; ++c) {
-        list_->headerItem()->setText(c, Lang(headings[c]));
+        list_->headerItem()->setText(c, LangQText(headings[c]));
     }
-    SetDialogButtonText(buttons_.at(IDOK), Lang("PROFILE_OK"));
-    SetDialogButtonText(buttons_.at(IDCANCEL), Lang("PROFILE_CANCLE"));
-    SetDialogButtonText(buttons_.at(kIdApply), Lang("PROFILE_APPLY"));
-    buttons_.at(kIdAdd)->SetTooltipText(Lang("PROFILE_ADD_TIP"));
-    buttons_.at(kIdLoad)->SetTooltipText(Lang("PROFILE_LOAD_TIP"));
-    buttons_.at(kIdDelete)->SetTooltipText(Lang("PROFILE_DELETE_TIP"));
+    SetDialogButtonText(buttons_.at(IDOK), LangQText("PROFILE_OK"));
+    SetDialogButtonText(buttons_.at(IDCANCEL), LangQText("PROFILE_CANCLE"));
+    SetDialogButtonText(buttons_.at(kIdApply), LangQText("PROFILE_APPLY"));
+    buttons_.at(kIdAdd)->SetTooltipText(LangQText("PROFILE_ADD_TIP"));
+    buttons_.at(kIdLoad)->SetTooltipText(LangQText("PROFILE_LOAD_TIP"));
+    buttons_.at(kIdDelete)->SetTooltipText(LangQText("PROFILE_DELETE_TIP"));
 }
 
 void CKestrow_DlgProfile::AppendRow(const std::filesystem::path& file, int profile) {

@@ -10,7 +10,7 @@
 #include "skin/ui/CPngButton.h"
 #include "skin/ui/ColorStatic.h"
 #include "skin/ui/ControlId.h"
-#include "skin/ui/DialogButtonText.h"
+#include "skin/ui/DialogText.h"
 #include "skin/ui/Placement.h"
 #include "skin/ui/SkinPicture.h"
 
@@ -42,10 +42,6 @@ const StatePictures& UpdateStatePictures() {
         pictures.over = LoadSkinPictureOrExit(skins / "update_over.jpg");
     });
     return pictures;
-}
-
-QString Lang(std::string_view key) {
-    return QString::fromStdString(LangText(key, CurrentLanguageIndex()));
 }
 
 } // namespace
@@ -111,13 +107,13 @@ int CKestrow_DlgUpdate::DoModal() {
 }
 
 void CKestrow_DlgUpdate::SetTexts() {
-    setWindowTitle(Lang("UPDATE_CAPTION"));
+    setWindowTitle(LangQText("UPDATE_CAPTION"));
     const std::pair<int, const char*> texts[] = {{kIdOpen, "UPDATE_OPEN"},
                                                  {kIdBackup, "UPDATE_BACKUP"},
                                                  {kIdUpdate, "UPDATE_START"},
                                                  {kIdCancelUpdate, "UPDATE_CANCEL"}};
     for (const auto& [id, key] : texts) {
-        SetDialogButtonText(buttons_.at(id), Lang(key));
+        SetDialogButtonText(buttons_.at(id), LangQText(key));
     }
     ShowChoice();
 }
@@ -125,7 +121,7 @@ void CKestrow_DlgUpdate::SetTexts() {
 void CKestrow_DlgUpdate::ShowChoice() {
     const std::filesystem::path& chosen = ChosenProgram();
     path_->setEditText(QString::fromStdString(chosen.string()));
-    QString line = Lang("UPDATE_HINT");
+    QString line = LangQText("UPDATE_HINT");
     if (!chosen.empty()) {
         QString shown = QString::fromStdString(
             FormatLangText(LangText("UPDATE_CHOSEN", CurrentLanguageIndex()), chosen.string()));

@@ -41,12 +41,6 @@ std::string Setting(const char* name) {
 
 class ProfileManagerTest : public MainWindowTest {
 protected:
-    void StartOnProfile(int p) {
-        SetKeyboardActiveProfile(p);
-        StartWindow();
-        ASSERT_TRUE(WaitForArrival());
-        keyboard_->ClearFrameLog();
-    }
     // Opens the manager with button 1005, runs `during` while it is open (the chooser of its
     // file dialogs in place), then cancels it if it is still open.
     int WhileOpen(const std::function<void(Dlg&)>& during) {

@@ -1,9 +1,17 @@
 #pragma once
 
-// The words on the image buttons of the skinned dialogs: one face, size and set of state
-// colours for every dialog, light on the dark faces the skin draws.
+// The texts of the skinned dialogs: language texts as Qt strings, and the words on their image
+// buttons, in one face, size and set of state colours, light on the dark faces the skin draws.
 
+#include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
+
+#include <string_view>
+
+// The text of a language key in the language now in use.
+inline QString LangQText(std::string_view key) {
+    return QString::fromStdString(LangText(key, CurrentLanguageIndex()));
+}
 
 inline void SetDialogButtonText(CPngButton* button, const QString& text) {
     // Normal, over, down, disabled, checked.
