@@ -280,6 +280,7 @@ private:
     // A switch while the profile manager is open marks its row of profile n.
     void ProfileManagerFollowSwitch(int n);
     void OnProfileListApplied();
+    bool UpdateDialogOpen() const;
     // The link to other threads (WindowLink.cpp).
     intptr_t HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void WakeSenders();

@@ -9,3 +9,7 @@ int CKestrowDlg::OpenUpdateDialog() {
     }
     return updateDialog_->DoModal();
 }
+
+bool CKestrowDlg::UpdateDialogOpen() const {
+    return updateDialog_ != nullptr && updateDialog_->isVisible();
+}

@@ -2,7 +2,6 @@
 // Load, Delete, Apply with the settings values and the reload, and a switch while it is open.
 
 #include "MainWindowFixture.h"
-#include "device/ui/CKestrow_DlgUpdate.h"
 #include "editors/CKestrow_DlgProfile.h"
 #include "model/KeyRecordAccess.h"
 #include "model/ProfileFile.h"
@@ -17,7 +16,6 @@
 #include "support/TempDir.h"
 #include "widgets/CReportCtrl.h"
 
-#include <QMenu>
 #include <QTimer>
 
 namespace fs = std::filesystem;
@@ -324,27 +322,4 @@ TEST_F(ProfileManagerTest, CancelChangesNothingAndEachOpeningStartsFromTheWorkin
         EXPECT_EQ(m.List()->GetItemCount(), 3);
         EXPECT_TRUE(m.List()->IsItemChecked(0));
     });
-}
-
-TEST_F(ProfileManagerTest, TheUpdateDialogIsReachedFromMenu144) {
-    StartOnProfile(0);
-    std::unique_ptr<QMenu> menu = dlg_->BuildBackupMenu();
-    QAction* update = nullptr;
-    for (QAction* action : menu->actions()) {
-        if (action->data().toInt() == CKestrowDlg::kCommandFirmware) {
-            update = action;
-        }
-    }
-    ASSERT_NE(update, nullptr);
-    EXPECT_EQ(update->text().toStdString(), LangText("MENU_UPDATE", CurrentLanguageIndex()));
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        CKestrow_DlgUpdate* updateDialog = dlg_->UpdateDialog();
-        shown = updateDialog != nullptr && updateDialog->isVisible();
-        if (updateDialog != nullptr) {
-            updateDialog->reject();
-        }
-    });
-    update->trigger();
-    EXPECT_TRUE(shown);
 }
