@@ -69,6 +69,12 @@ void CKestrowDlg::OnCommand(int id) {
             shell_->OpenHelp();
         }
         break;
+    case kIdProfiles:
+        OpenProfileManager();
+        break;
+    case kCommandFirmware:
+        OpenUpdateDialog();
+        break;
     case kIdApply:
         ApplyChanges();
         break;

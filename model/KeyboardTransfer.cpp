@@ -141,7 +141,12 @@ void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int a
     DecodeKeyTableInto(table, factory.layout, block, area);
 }
 
-bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
+namespace {
+
+// Which key tables a write sends with the macro area.
+enum class TablesToSend { ActiveProfile, OneProfile, AllProfiles };
+
+bool SendStore(TablesToSend sent, int profile, MessageSink* messages) {
     ProfileStore& working = WorkingStore();
     ProfileStore& outgoing = OutgoingStore();
     std::lock_guard workingGuard(working.lock);
@@ -178,17 +183,18 @@ bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
 
     int first = 0;
     int last = kProfileCount - 1;
-    if (!allProfiles) {
+    if (sent != TablesToSend::AllProfiles) {
+        const int target = sent == TablesToSend::OneProfile ? profile : ActiveProfile();
         // Without an active profile there is no table to send.
-        const int active = ActiveProfile();
-        if (active < 0) {
+        if (target < 0) {
             return false;
         }
         // The other profiles' tables on the keyboard play macros by their place in the area, so
-        // they are rewritten whenever the new area moves a macro one of them plays.
+        // they are rewritten after a used macro was deleted and whenever the new area moves a
+        // macro one of them plays.
         if (!MacroDeletedFlag.load() &&
-            !OtherTablesNameMovedMacros(*outgoing.block, outgoing.macros, active)) {
-            first = last = active;
+            !OtherTablesNameMovedMacros(*outgoing.block, outgoing.macros, target)) {
+            first = last = target;
         }
     }
     std::array<std::array<uint8_t, kKeyTableBufferSize>, kProfileCount> tables{};
@@ -217,7 +223,21 @@ bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
     return written;
 }
 
-bool ReadKeyboardToFile(const std::filesystem::path& path) {
+} // namespace
+
+bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
+    return SendStore(allProfiles ? TablesToSend::AllProfiles : TablesToSend::ActiveProfile, -1,
+                     messages);
+}
+
+bool WriteStoreProfileToKeyboard(int profile, MessageSink* messages) {
+    if (profile < 0 || profile >= kProfileCount) {
+        return false;
+    }
+    return SendStore(TablesToSend::OneProfile, profile, messages);
+}
+
+bool ReadKeyboardImage(std::string& image) {
     if (ActiveProfile() < 0) {
         return false;
     }
@@ -253,13 +273,18 @@ bool ReadKeyboardToFile(const std::filesystem::path& path) {
                                                 std::min(length, kKeyTableBufferSize)),
                        *block, p);
     }
-    std::string image(sizeof(KeyRecordBlock) + macros.size() * sizeof(MacroRecord), '\0');
+    image.assign(sizeof(KeyRecordBlock) + macros.size() * sizeof(MacroRecord), '\0');
     std::memcpy(image.data(), block.get(), sizeof(KeyRecordBlock));
     if (!macros.empty()) {
         std::memcpy(image.data() + sizeof(KeyRecordBlock), macros.data(),
                     macros.size() * sizeof(MacroRecord));
     }
-    return WriteFileAtomically(path, image);
+    return true;
+}
+
+bool ReadKeyboardToFile(const std::filesystem::path& path) {
+    std::string image;
+    return ReadKeyboardImage(image) && WriteFileAtomically(path, image);
 }
 
 void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {

@@ -106,10 +106,11 @@ protected:
 
     // A keyboard on profile `active`, plugged in or not; then the window, initialised.
     void StartWindow(bool plugged = true, bool startSwitch = true);
-    // A keyboard on profile p, the window started and the arrival handled; the frame log clear.
-    void StartOnProfile(int p);
     // Waits until the arrival was handled: keyboard present and its active profile checked.
     bool WaitForArrival();
+    // A plugged keyboard on profile p, the window started and the arrival handled, the frame
+    // log cleared.
+    void StartOnProfile(int p);
     void DestroyWindow();
 
     // Unplugs the keyboard and waits until the window has handled the removal.

@@ -3,6 +3,7 @@
 // notification area stays where the user put it.
 
 #include "MainWindowFixture.h"
+#include "editors/CKestrow_DlgProfile.h"
 #include "model/KeyRecordAccess.h"
 #include "model/ProfileStore.h"
 #include "skin/ui/CPngButton.h"
@@ -25,9 +26,9 @@ protected:
         SetActiveType(0x1E, AssignmentType::kDisabled);
         dlg_->SetPendingChanges(1);
     }
-    // Runs fn from the event loop once pred holds (checked every 10 ms).
-    static void When(std::function<bool()> pred, std::function<void()> fn) {
-        auto* timer = new QTimer;
+    // Runs fn from the event loop once pred holds (checked every 10 ms while the window lives).
+    void When(std::function<bool()> pred, std::function<void()> fn) {
+        auto* timer = new QTimer(dlg_.get());
         timer->setInterval(10);
         QObject::connect(timer, &QTimer::timeout, [timer, pred, fn] {
             if (pred()) {
@@ -80,6 +81,29 @@ TEST_F(ReconnectTest, AnUnplugWhileTheSwitchQuestionIsOpenLeavesItOpenAndKeepsTh
     EXPECT_EQ(StoredType(0, 0x1E), AssignmentType::kDisabled);
     EXPECT_EQ(dlg_->PendingChanges(), 1);
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
+}
+
+TEST_F(ReconnectTest, TheProfileManagerIsClosedWhenTheKeyboardGoes) {
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    bool wasOpen = false;
+    When([&] { return dlg_->ProfileManager() != nullptr && dlg_->ProfileManager()->isVisible(); },
+         [&] {
+             wasOpen = true;
+             keyboard_->Unplug();
+         });
+    // Should nothing close it, it is cancelled in the end so that the test fails, not hangs.
+    bool cancelledByTest = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        cancelledByTest = true;
+        dlg_->ProfileManager()->reject();
+    });
+    guard.start(15000);
+    dlg_->OnCommand(CKestrowDlg::kIdProfiles); // returns once the manager has closed
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(cancelledByTest);
 }
 
 TEST_F(ReconnectTest, AReplugWithPendingEditsKeepsThemWhenTheUserKeepsThem) {
