@@ -5,6 +5,7 @@
 #include "device/Protocol.h"
 #include "mainwindow/BusyIndicator.h"
 #include "mainwindow/FlipSetting.h"
+#include "mainwindow/KeyEditorLink.h"
 #include "mainwindow/KeyMapTables.h"
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileFile.h"
@@ -190,6 +191,7 @@ bool CKestrowDlg::OnInitDialog() {
     linkText_ = QString::fromStdString(link.substr(0, 260));
 
     CreateControls();
+    CreateKeyEditor();
     pendingChanges_ = 1; // so that the first SetPendingChanges(0) disables Apply
     SetPendingChanges(0);
     PlaceKeyButtons();
@@ -644,6 +646,7 @@ void CKestrowDlg::OnDisconnected() {
     }
     // Any open modal dialog (key setting, profile manager, file dialogs, message boxes) is
     // closed as if cancelled.
+    CloseKeyEditorIfOpen();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible() && w->isModal()) {
             if (auto* dialog = qobject_cast<QDialog*>(w)) {

@@ -32,6 +32,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class CTrayIcon;
+class KeyEditorLink;
+class Kestrow_DlgComposite;
 class QTimer;
 struct KeyAssignment;
 
@@ -209,6 +211,10 @@ public:
     using KeyEditor = std::function<int(int recordIndex, int id, bool macroOnly)>;
     void SetKeyEditor(KeyEditor editor) { keyEditor_ = std::move(editor); }
     bool KeyEditorOpen() const { return keyEditorOpen_ > 0; }
+    // The key-setting dialog the window made at its initialisation (nullptr before).
+    Kestrow_DlgComposite* KeyEditorDialog() const;
+    // A key button's own images again after the key-setting dialog highlighted it.
+    void RestoreKeyButtonImages(int id);
     // Whether the desktop has a notification area (asked once at start unless overridden).
     void SetNotificationAreaAvailable(bool available) {
         notificationArea_ = available;
@@ -246,6 +252,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    friend class KeyEditorLink;
+    void CreateKeyEditor();
+    void CloseKeyEditorIfOpen();
     intptr_t HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void OnProfileReload();
     void OnDisconnected();
@@ -277,6 +286,7 @@ private:
     UserMessages* messages_;
     FileChooser fileChooser_;
     KeyEditor keyEditor_;
+    std::unique_ptr<KeyEditorLink> keyEditorLink_;
 
     std::array<QPixmap, 11> keyImageSet_;
     std::map<int, CPngButton*> buttons_;

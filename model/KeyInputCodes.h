@@ -34,6 +34,9 @@ KeyCode KeyCodeFromKeyMessage(unsigned vk, unsigned scanCode);
 // The 18 keys of the multimedia functions, which the key-setting dialog lets through.
 bool IsMediaKeyCode(KeyCode code);
 
+// Print Screen, which some systems deliver as a release only.
+inline constexpr KeyCode kPrintScreenKey = 0x137;
+
 // The left and right Win keys and the Applications key: what a window may never see, because
 // the desktop keeps them.
 inline constexpr KeyCode kLeftWinKey = 0x15B;
