@@ -85,6 +85,8 @@ public:
     static constexpr int kCommandImport = 32776;
     static constexpr int kCommandExport = 32777;
     static constexpr int kCommandFirmware = 32780;
+    // Relabelled with "MENU_4" should menu 144 ever hold it; no item does.
+    static constexpr int kCommandMenu4 = 32779;
     static constexpr int kSysCommandAbout = 0x10;
     // The profile pop-up: 9000 the default profile, 9001 + n profile n.
     static constexpr int kProfileMenuFirst = 9000;
@@ -103,6 +105,8 @@ public:
     static constexpr int kIdMinimize = 1123;
     static constexpr int kIdClose = 1124;
     static constexpr int kIdLockCaps = 1125;
+    static constexpr int kIdLockNum = 1126;
+    static constexpr int kIdLockScroll = 1127;
     static constexpr int kIdLockAb = 1128;
     static constexpr int kIdFlip0 = 1129;
     static constexpr int kIdFlip1 = 1130;
@@ -114,11 +118,26 @@ public:
     static constexpr int kIdDefault = 1138;
     static constexpr int kIdMenu = 1139;
     static constexpr int kIdSwitch = 1144;
+    // The report-rate buttons of the lighting panel.
+    static constexpr int kIdReport1 = 1147;
+    static constexpr int kIdReport2 = 1168;
+    static constexpr int kIdReport3 = 1169;
+    static constexpr int kIdReport4 = 1170;
     static constexpr int kIdBusy = 1177;
+    // The red, green and blue edits of the lighting panel.
+    static constexpr int kIdColourR = 1208;
+    static constexpr int kIdColourG = 1209;
+    static constexpr int kIdColourB = 1210;
+    static constexpr std::array<int, 3> kColourEditIds = {kIdColourR, kIdColourG, kIdColourB};
 
     // Timers.
     static constexpr int kTimerBusy = 1050;
+    static constexpr int kTimerLighting = static_cast<int>(kTimerReloadLighting); // 1051
     static constexpr int kTimerPreview = 1052;
+    static constexpr int kTimerProfile = static_cast<int>(kTimerReloadProfile); // 1053
+    static constexpr int kBusyFrameMs = 50;
+    static constexpr int kPreviewFirstMs = 100;
+    static constexpr int kPreviewPeriodMs = 50;
 
     // Tray.
     static constexpr int kTrayCallbackMessage = 1725;
@@ -252,34 +271,46 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The key-setting dialog (KeyEditorLink.cpp).
     friend class KeyEditorLink;
     void CreateKeyEditor();
     void CloseKeyEditorIfOpen();
+    // The link to other threads (WindowLink.cpp).
     intptr_t HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void WakeSenders();
+    void StartTimer(int id, int ms);
+    void KillTimer(int id);
+    void OnTimer(int id);
+    // The keyboard's arrival, removal and own notices (DeviceEvents.cpp).
     void OnProfileReload();
     void OnDisconnected();
-    void OnKeyboardProfileChanged();
-    void OnLanguage(int languageIndex);
-    void OnTimer(int id);
-    void OnClicked(int id);
+    // Timer 1051: the lighting was changed on the keyboard itself.
+    void OnLightingNotice();
+    // Timer 1053: the keyboard changed something of its profile by itself; the key map and
+    // Apply follow the profile it is on now.
+    void OnProfileNotice();
+    void CheckProfileButton(int p);
+    // Controls (ControlLayout.cpp).
     bool LoadKeyImageSet();
     void CreateControls();
     void PlaceKeyButtons();
     void PlaceOtherButtons();
     CPngButton* MakeButton(int id);
-    void SetSwitchText();
     void UpdateArrow(int flipButtonId);
-    void CheckProfileButton(int p);
-    void CreateTray();
-    void ReleaseStores();
-    void HideOrMinimize();
-    void ShowWindowNow();
-    bool AnyKeyboardUnopenable() const;
     std::filesystem::path SkinFile() const;
+    // Commands (Commands.cpp), texts (Relabelling.cpp), tray (TrayAndMenus.cpp).
+    void OnClicked(int id);
+    void OnLanguage(int languageIndex);
+    void SetSwitchText();
+    void CreateTray();
+    // Showing and closing (ShowAndClose.cpp).
+    // UM_OPEN: shows the window, then reads the info block.
+    void OnOpen();
+    void ShowWindowNow();
+    void HideOrMinimize();
+    bool AnyKeyboardUnopenable() const;
+    void ReleaseStores();
     int CurrentArea() const; // ActiveProfile, or -1
-    void StartTimer(int id, int ms);
-    void KillTimer(int id);
-    void WakeSenders();
 
     MainWindowShell* shell_;
     std::unique_ptr<MessageBoxes> messageBoxes_;
@@ -305,7 +336,7 @@ private:
     int languageIndex_ = 0;
     int pendingChanges_ = 0;
     int trayIconId_ = 0;
-    int presenceIcon_ = 128;
+    int presenceIcon_ = kTrayIconAbsent;
     int viewMode_ = 0;
     int flipLayout_ = 0;
     int startedHidden_ = 0;

@@ -3,6 +3,7 @@
 
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/WindowText.h"
 #include "model/AssignmentText.h"
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileFile.h"
@@ -15,10 +16,6 @@
 #include <QMenu>
 
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 std::filesystem::path ChooseProfileFile(QWidget* owner, bool save) {
     // The system's own file dialog with its filters for the two choices.

@@ -1,0 +1,110 @@
+// The commands of the window's buttons and menus.
+
+#include "device/Protocol.h"
+#include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/FlipSetting.h"
+#include "mainwindow/KeyMapTables.h"
+
+#include <QCursor>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QUrl>
+
+void CKestrowDlg::OnClicked(int id) {
+    if (GKeyIndexOf(id) >= 0 || KeyButtonIndexOf(id) >= 0) {
+        // While lighting mode is on, clicks paint keys (the lighting panel); else the editor.
+        if (!lightingMode_) {
+            OpenKeyEditor(id);
+        }
+        return;
+    }
+    OnCommand(id);
+}
+
+void CKestrowDlg::OnCommand(int id) {
+    switch (id) {
+    case kCommandOpen:
+        ShowMainWindow();
+        break;
+    case kCommandAbout:
+    case kSysCommandAbout:
+        if (shell_ != nullptr) {
+            shell_->OpenAboutBox();
+        }
+        break;
+    case kCommandExit:
+    case kIdClose:
+        CloseMainWindow();
+        break;
+    case kIdHelp:
+        if (shell_ != nullptr) {
+            shell_->OpenHelp();
+        }
+        break;
+    case kIdApply:
+        ApplyChanges();
+        break;
+    case IDOK:
+        ApplyChanges();
+        HideOrMinimize();
+        break;
+    case IDCANCEL:
+        HideOrMinimize();
+        break;
+    case kIdMacro:
+        OpenKeyEditor(GKeyTable[8]);
+        break;
+    case kIdTest:
+        CmdTest();
+        break;
+    case kIdProfileMenu:
+        raise();
+        activateWindow();
+        profileMenu_->popup(QCursor::pos());
+        break;
+    case kIdLink:
+        QDesktopServices::openUrl(QUrl(linkText_));
+        break;
+    case kIdMinimize:
+        showMinimized();
+        break;
+    case kIdFlip1:
+    case kIdFlip2:
+        flipLayout_ = 1 - flipLayout_;
+        WriteFlipLayout(flipLayout_);
+        ApplyFlipLayout();
+        UpdateArrow(kIdFlip1);
+        UpdateArrow(kIdFlip2);
+        break;
+    case kIdProfile1:
+    case kIdProfile1 + 1:
+    case kIdProfile1 + 2:
+        OnProfileButton(id - kIdProfile1);
+        break;
+    case kIdDefault:
+        RestoreDefault();
+        break;
+    case kIdMenu: {
+        std::unique_ptr<QMenu> menu = BuildBackupMenu();
+        menu->exec(QCursor::pos());
+        break;
+    }
+    case kIdSwitch:
+        viewMode_ = viewMode_ == 0 ? 1 : 0;
+        SetSwitchText();
+        RefreshMarks();
+        break;
+    case kCommandImport:
+        ImportProfileFile();
+        break;
+    case kCommandExport:
+        ExportProfileFile();
+        break;
+    default:
+        if (id >= kProfileMenuFirst && id <= kProfileMenuLast) {
+            SwitchProfile(id - (kProfileMenuFirst + 1));
+        }
+        // Lock indicators, FLIP_0, D1-D6, the Enter part and Fn do nothing here.
+        break;
+    }
+}
