@@ -76,30 +76,46 @@ TEST_F(MainWindowTest, AKeyClickedCapturedAppliedReachesTheKeyboard) {
     ASSERT_NE(dlg_->KeyEditorDialog(), nullptr);
 
     const Flow flows[] = {
-        {"another key", 1058, 0x1E, 0x04,
+        {"another key",
+         1058,
+         0x1E,
+         0x04,
          [](D& d) {
              QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, 56, 0, 0);
              QCoreApplication::sendEvent(&d, &b);
          },
-         {AssignmentType::kKey, 0, 0x30}, Slot{0x02, 0x02, 0x05}},
-        {"a mouse button", 1073, 0x2E, 0x06,
+         {AssignmentType::kKey, 0, 0x30},
+         Slot{0x02, 0x02, 0x05}},
+        {"a mouse button",
+         1073,
+         0x2E,
+         0x06,
          [](D& d) {
              ClickIn(d, D::kIdMouseRadio);
              Choose(d, D::kIdMouseList, 1);
          },
-         {AssignmentType::kKey, 0, kMouseRight}, Slot{0x01, 0x01, 0x02}},
-        {"a multimedia function", 1060, 0x20, 0x07,
+         {AssignmentType::kKey, 0, kMouseRight},
+         Slot{0x01, 0x01, 0x02}},
+        {"a multimedia function",
+         1060,
+         0x20,
+         0x07,
          [](D& d) {
              ClickIn(d, D::kIdMediaPage);
              Choose(d, D::kIdMediaList, 7); // mute
          },
-         {AssignmentType::kMedia, 0, 7}, Slot{0x03, 0xE2, 0x00}},
-        {"a keyboard function", 1046, 0x12, 0x08,
+         {AssignmentType::kMedia, 0, 7},
+         Slot{0x03, 0xE2, 0x00}},
+        {"a keyboard function",
+         1046,
+         0x12,
+         0x08,
          [](D& d) {
              ClickIn(d, D::kIdFunctionPage);
              Choose(d, D::kIdFunctionList, 2);
          },
-         {AssignmentType::kFunction, 0, 2}, Slot{0x05, 0x05, 0x02}},
+         {AssignmentType::kFunction, 0, 2},
+         Slot{0x05, 0x05, 0x02}},
     };
     for (const Flow& flow : flows) {
         const KeyCode code = flow.key;
