@@ -69,6 +69,10 @@ bool Kestrow_DlgComposite::KeyboardInterfaceRead() const {
 }
 
 void Kestrow_DlgComposite::UpdateKeyboardGrab() {
+    // Only X11 grabs; elsewhere the window's own events are all there is.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return;
+    }
     QWindow* window = windowHandle();
     const bool wanted = captureActive_ && isVisible() && window != nullptr;
     if (!wanted) {
@@ -82,9 +86,7 @@ void Kestrow_DlgComposite::UpdateKeyboardGrab() {
         return;
     }
     grabbed_ = window->setKeyboardGrabEnabled(true);
-    // Only X11 grabs; elsewhere the window's own events are all there is.
-    if (!grabbed_ && QGuiApplication::platformName() == QLatin1String("xcb") &&
-        ++grabAttempts_ < kGrabAttempts) {
+    if (!grabbed_ && ++grabAttempts_ < kGrabAttempts) {
         grabRetry_.start(kGrabRetryMs);
     }
 }
