@@ -1,6 +1,7 @@
 // The key-setting dialog offscreen, from a click on a key button of the main window until the
 // dialog shows: its first opening in a window's life (the page pictures loaded) and a later one.
 
+#include "QtBenchEnvironment.h"
 #include "device/DeviceState.h"
 #include "editors/Kestrow_DlgComposite.h"
 #include "mainwindow/CKestrowDlg.h"
@@ -19,24 +20,6 @@
 namespace {
 
 constexpr int kButtonA = 1058;
-
-void Environment() {
-    static bool done = false;
-    if (done) {
-        return;
-    }
-    done = true;
-    static QTemporaryDir home;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("XDG_DATA_HOME", qPrintable(home.path() + "/data"), 1);
-    setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
-    setenv("XDG_RUNTIME_DIR", qPrintable(home.path()), 1);
-    static int argc = 1;
-    static char name[] = "bench_key_editor";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    SetProgramFolder(KESTROW_BIN_DIR);
-}
 
 // A main window without device threads on a keyboard's profile 0.
 struct Window {
@@ -79,7 +62,7 @@ struct Window {
 };
 
 void BM_FirstOpening(benchmark::State& state) {
-    Environment();
+    QtBenchEnvironment("bench_key_editor");
     for (auto _ : state) {
         Window window;
         const double seconds = window.ClickToShown();
@@ -93,7 +76,7 @@ void BM_FirstOpening(benchmark::State& state) {
 BENCHMARK(BM_FirstOpening)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void BM_LaterOpening(benchmark::State& state) {
-    Environment();
+    QtBenchEnvironment("bench_key_editor");
     Window window;
     window.ClickToShown();
     for (auto _ : state) {
