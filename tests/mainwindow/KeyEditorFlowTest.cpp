@@ -123,7 +123,9 @@ TEST_F(MainWindowTest, AKeyClickedCapturedAppliedReachesTheKeyboard) {
         // Runs inside the dialog's modal loop.
         QTimer::singleShot(0, dlg_.get(), [&] {
             D& dialog = *dlg_->KeyEditorDialog();
-            shown = dialog.isVisible() && dialog.isModal();
+            shown = dialog.isVisible() && dialog.isModal() && dialog.OpenCount() == 1;
+            // No profile switch while the dialog is open.
+            EXPECT_FALSE(dlg_->SwitchProfile(2));
             flow.choose(dialog);
             ClickIn(dialog, D::kIdOk);
         });
