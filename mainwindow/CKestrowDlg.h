@@ -26,8 +26,11 @@
 #include <mutex>
 
 class BusyIndicator;
+class CKestrow_DlgProfile;
+class CKestrow_DlgUpdate;
 class CPngButton;
 class DeviceThreads;
+class ProfileManagerHost;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -218,6 +221,13 @@ public:
     void ImportProfileFile();
     void BuildProfileMenu(bool create);
 
+    // The profile manager (button 1005) and the firmware update dialog (command 32780): each is
+    // made at its first opening and kept while the window lives. Return the modal result.
+    int OpenProfileManager();
+    int OpenUpdateDialog();
+    CKestrow_DlgProfile* ProfileManager() const { return profileManager_; }
+    CKestrow_DlgUpdate* UpdateDialog() const { return updateDialog_; }
+
     // Who shows texts and questions (message boxes unless replaced; not owned).
     void SetUserMessages(UserMessages* messages);
     UserMessages& Messages() const { return *messages_; }
@@ -275,6 +285,12 @@ private:
     friend class KeyEditorLink;
     void CreateKeyEditor();
     void CloseKeyEditorIfOpen();
+    friend class ProfileManagerLink;
+    bool ProfileManagerModified() const;
+    // A switch while the profile manager is open marks its row of profile n.
+    void ProfileManagerFollowSwitch(int n);
+    void OnProfileListApplied();
+    bool UpdateDialogOpen() const;
     // The link to other threads (WindowLink.cpp).
     intptr_t HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void WakeSenders();
@@ -318,6 +334,9 @@ private:
     FileChooser fileChooser_;
     KeyEditor keyEditor_;
     std::unique_ptr<KeyEditorLink> keyEditorLink_;
+    CKestrow_DlgProfile* profileManager_ = nullptr; // children of the window
+    CKestrow_DlgUpdate* updateDialog_ = nullptr;
+    std::shared_ptr<ProfileManagerHost> profileManagerLink_;
 
     std::array<QPixmap, 11> keyImageSet_;
     std::map<int, CPngButton*> buttons_;
