@@ -5,6 +5,7 @@
 #include "device/DeviceState.h"
 #include "device/Presence.h"
 #include "mainwindow/BusyIndicator.h"
+#include "mainwindow/KeyEditorLink.h"
 #include "mainwindow/WindowText.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileFolder.h"
@@ -86,6 +87,7 @@ bool CKestrowDlg::OnInitDialog() {
     linkText_ = QString::fromStdString(link.substr(0, kMaxLinkLength));
 
     CreateControls();
+    CreateKeyEditor();
     pendingChanges_ = 1; // so that the first SetPendingChanges(0) disables Apply
     SetPendingChanges(0);
     PlaceKeyButtons();

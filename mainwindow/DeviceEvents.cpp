@@ -122,6 +122,7 @@ void CKestrowDlg::CloseEditorDialogs() {
             dialog->reject();
         }
     }
+    CloseKeyEditorIfOpen();
 }
 
 void CKestrowDlg::OnDisconnected() {
