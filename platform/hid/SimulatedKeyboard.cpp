@@ -131,6 +131,14 @@ struct SimulatedKeyboard::Core {
     unsigned forcedCount = 0;
     uint32_t delayMs = 0;
     unsigned failWrites = 0;
+    bool instantTimeouts = false;
+
+    struct ScheduledFault {
+        SimFault fault = SimFault::Unplug;
+        unsigned requestsBefore = 0;
+        unsigned count = 1;
+    };
+    std::optional<ScheduledFault> scheduled;
 
     std::vector<SimHandle*> handles;
 
@@ -157,6 +165,41 @@ struct SimulatedKeyboard::Core {
             bootReturnAt.reset();
         }
         TakeUpStateFile();
+    }
+
+    // Counts one configuration request against the scheduled fault and arms it when due;
+    // false when the keyboard vanished with it.
+    bool ReachScheduledFault() {
+        if (!scheduled) {
+            return true;
+        }
+        if (scheduled->requestsBefore > 0) {
+            --scheduled->requestsBefore;
+            return true;
+        }
+        const ScheduledFault due = *scheduled;
+        scheduled.reset();
+        switch (due.fault) {
+        case SimFault::Unplug:
+            plugged = false;
+            Vanish();
+            return false;
+        case SimFault::DropReplies:
+            dropReplies = due.count;
+            break;
+        case SimFault::StatusFF:
+            forcedStatus = kSimStatusRefused;
+            forcedCount = due.count;
+            break;
+        case SimFault::StatusFE:
+            forcedStatus = kSimStatusBadFrame;
+            forcedCount = due.count;
+            break;
+        case SimFault::FailWrite:
+            failWrites = due.count;
+            break;
+        }
+        return true;
     }
 
     void Vanish() {
@@ -473,7 +516,7 @@ public:
                 wake = report.readyAt;
             }
             if (!unlimited) {
-                if (now >= deadline) {
+                if (now >= deadline || (core_->instantTimeouts && handle_.queue.empty())) {
                     return HidTransferResult::Timeout;
                 }
                 wake = wake ? std::min(*wake, deadline) : deadline;
@@ -499,6 +542,9 @@ public:
         }
         if (!handle_.canWrite || buffer == nullptr) {
             return HidTransferResult::Failed;
+        }
+        if (handle_.kind == SimInterface::Configuration && !core_->ReachScheduledFault()) {
+            return HidTransferResult::Gone;
         }
         if (core_->failWrites > 0) {
             SimulatedKeyboard::Core::Consume(core_->failWrites);
@@ -817,6 +863,22 @@ void SimulatedKeyboard::DelayReplies(uint32_t ms) {
 void SimulatedKeyboard::FailWrites(unsigned count) {
     std::lock_guard lock(core_->mutex);
     core_->failWrites = count;
+}
+
+void SimulatedKeyboard::ScheduleFault(SimFault fault, unsigned requestsBefore, unsigned count) {
+    std::lock_guard lock(core_->mutex);
+    core_->scheduled = Core::ScheduledFault{fault, requestsBefore, count};
+}
+
+bool SimulatedKeyboard::FaultPending() const {
+    std::lock_guard lock(core_->mutex);
+    return core_->scheduled.has_value();
+}
+
+void SimulatedKeyboard::SetInstantTimeouts(bool on) {
+    std::lock_guard lock(core_->mutex);
+    core_->instantTimeouts = on;
+    core_->changed.notify_all();
 }
 
 int SimulatedKeyboard::PushConsumerNotice(uint16_t usage) {
