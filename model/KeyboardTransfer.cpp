@@ -199,14 +199,14 @@ bool ReadKeyboardToFile(const std::filesystem::path& path) {
     return WriteFileAtomically(path, image);
 }
 
-void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
+bool ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
     EnsureProfileFolder();
     const int n = ActiveProfile();
     ProfileStore& working = WorkingStore();
+    bool loaded = false;
     {
         std::lock_guard guard(working.lock);
         ClearWorkingStore();
-        bool loaded = false;
         if (n >= 0) {
             const std::filesystem::path path = ProfilePath(n);
             loaded = ReadKeyboardToFile(path) && LoadProfileFile(path);
@@ -222,6 +222,7 @@ void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
     if (!keepChanged && buttons) {
         buttons->SetPendingChanges(0);
     }
+    return loaded;
 }
 
 bool SaveWorkingFile(bool lock) {
@@ -240,4 +241,12 @@ bool SaveWorkingFile(bool lock) {
         return false;
     }
     return WriteProfileFile(false, path);
+}
+
+StoreWriteResult WriteStoreAndWorkingFile(bool allProfiles, MessageSink* messages) {
+    std::lock_guard guard(WorkingStore().lock);
+    StoreWriteResult result;
+    result.written = WriteStoreToKeyboard(allProfiles, messages);
+    result.saved = result.written && SaveWorkingFile(false);
+    return result;
 }
