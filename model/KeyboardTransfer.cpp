@@ -196,6 +196,7 @@ bool ReadKeyboardToFile(const std::filesystem::path& path) {
         std::memcpy(image.data() + sizeof(KeyRecordBlock), macros.data(),
                     macros.size() * sizeof(MacroRecord));
     }
+    RemoveStaleTemporaries(path);
     return WriteFileAtomically(path, image);
 }
 

@@ -32,13 +32,18 @@ SettingsHive::Stamp SettingsHive::CurrentStamp() const {
         stamp.device = st.st_dev;
         stamp.inode = st.st_ino;
         stamp.size = static_cast<uint64_t>(st.st_size);
-        stamp.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        stamp.modifiedNs =
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     }
     return stamp;
 }
 
 // Named for the first load; it also rereads the file whenever another writer replaced it.
 void SettingsHive::LoadOnce() {
+    if (!loaded_) {
+        // A run killed while it wrote the file may have left its temporary file behind.
+        RemoveStaleTemporaries(file_);
+    }
     const Stamp now = CurrentStamp();
     if (loaded_ && now == stamp_) {
         return;
@@ -59,9 +64,8 @@ void SettingsHive::LoadOnce() {
         Key& key = FindOrAddKey(section.name);
         for (const IniText::Entry& entry : section.entries) {
             std::string name = DecodeHiveName(entry.key);
-            const auto known = std::find_if(key.values.begin(), key.values.end(), [&](auto& v) {
-                return IniNamesEqual(v.first, name);
-            });
+            const auto known = std::find_if(key.values.begin(), key.values.end(),
+                                            [&](auto& v) { return IniNamesEqual(v.first, name); });
             if (known == key.values.end()) {
                 key.values.emplace_back(std::move(name), DecodeHiveValue(entry.value));
             }

@@ -1,5 +1,7 @@
 #include "platform/hid/SimulatedKeyboard.h"
 
+#include "platform/AtomicFile.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -966,6 +968,8 @@ SimStateError SimulatedKeyboard::AttachStateFile(const std::filesystem::path& fi
     }
     core_->stateFile.reset();
     core_->stateIdentity.reset();
+    // A run killed while it saved the file may have left its temporary file behind.
+    RemoveStaleTemporaries(file);
     std::error_code ec;
     const bool exists = std::filesystem::exists(file, ec);
     if (ec) {
