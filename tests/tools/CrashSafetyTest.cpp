@@ -17,6 +17,7 @@
 #include "platform/hid/SimulatedKeyboard.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/TestNames.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/TerminalSink.h"
 
@@ -274,12 +275,8 @@ TEST_P(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFileAndTheNextStartCleansUp
 }
 
 INSTANTIATE_TEST_SUITE_P(FileKinds, CrashSafety, ::testing::ValuesIn(kFileKinds),
-                         [](const ::testing::TestParamInfo<FileKind>& info) {
-                             std::string name;
-                             for (const char c : std::string(info.param.name)) {
-                                 name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             }
-                             return name;
+                         [](const ::testing::TestParamInfo<FileKind>& param) {
+                             return TestNameOf(param.param.name);
                          });
 
 } // namespace

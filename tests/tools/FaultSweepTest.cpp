@@ -8,6 +8,7 @@
 #include "device/Protocol.h"
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileFolder.h"
+#include "support/TestNames.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
 
@@ -184,12 +185,8 @@ TEST_P(FaultSweep, EveryFaultAtEveryFrameLosesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, FaultSweep, ::testing::ValuesIn(kOperations),
-                         [](const ::testing::TestParamInfo<Operation>& info) {
-                             std::string name;
-                             for (const char c : std::string(info.param.name)) {
-                                 name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             }
-                             return name;
+                         [](const ::testing::TestParamInfo<Operation>& param) {
+                             return TestNameOf(param.param.name);
                          });
 
 } // namespace
