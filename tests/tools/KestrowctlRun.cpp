@@ -8,14 +8,14 @@
 #include <unistd.h>
 
 CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
-                     const std::string& stdoutFile) {
+                     const std::string& stdoutFile, const std::vector<std::string>& environment) {
     CtlRun run;
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         return run;
     }
-    const std::vector<std::string> environment = {
+    std::vector<std::string> envCopies = {
         "HOME=" + home.string(),
         "XDG_CONFIG_HOME=" + (home / "config").string(),
         "XDG_DATA_HOME=" + (home / "data").string(),
@@ -24,6 +24,7 @@ CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem
         "LANG=en_US.UTF-8",
         "PATH=/usr/bin:/bin",
     };
+    envCopies.insert(envCopies.end(), environment.begin(), environment.end());
     const pid_t pid = fork();
     if (pid == 0) {
         const int devNull = open("/dev/null", O_RDONLY);
@@ -40,7 +41,6 @@ CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem
             argv.push_back(arg.data());
         }
         argv.push_back(nullptr);
-        std::vector<std::string> envCopies = environment;
         std::vector<char*> envp;
         for (std::string& entry : envCopies) {
             envp.push_back(entry.data());

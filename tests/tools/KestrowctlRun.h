@@ -14,8 +14,10 @@ struct CtlRun {
 
 // XDG folders below home, English texts, standard input not a terminal (/dev/null).
 // stdoutFile: where standard output goes instead of the captured pipe (empty: captured).
+// environment: further NAME=VALUE entries.
 CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
-                     const std::string& stdoutFile = {});
+                     const std::string& stdoutFile = {},
+                     const std::vector<std::string>& environment = {});
 
 // The '>' or '<' lines of a --trace output as 64-byte frames; other lines are skipped.
 struct TracedFrame {
