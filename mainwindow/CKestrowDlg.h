@@ -26,8 +26,11 @@
 #include <mutex>
 
 class BusyIndicator;
+class CKestrow_DlgProfile;
+class CKestrow_DlgUpdate;
 class CPngButton;
 class DeviceThreads;
+class ProfileManagerHost;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -216,6 +219,13 @@ public:
     void ImportProfileFile();
     void BuildProfileMenu(bool create);
 
+    // The profile manager (button 1005) and the firmware update dialog (command 32780): each is
+    // made at its first opening and kept while the window lives. Return the modal result.
+    int OpenProfileManager();
+    int OpenUpdateDialog();
+    CKestrow_DlgProfile* ProfileManager() const { return profileManager_; }
+    CKestrow_DlgUpdate* UpdateDialog() const { return updateDialog_; }
+
     // Who shows texts and questions (message boxes unless replaced; not owned).
     void SetUserMessages(UserMessages* messages);
     UserMessages& Messages() const { return *messages_; }
@@ -265,6 +275,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    friend class ProfileManagerLink;
+    bool ProfileManagerModified() const;
+    // A switch while the profile manager is open marks its row of profile n.
+    void ProfileManagerFollowSwitch(int n);
+    void OnProfileListApplied();
+    bool UpdateDialogOpen() const;
     // The link to other threads (WindowLink.cpp).
     intptr_t HandleOwnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void WakeSenders();
@@ -307,6 +323,9 @@ private:
     UserMessages* messages_;
     FileChooser fileChooser_;
     KeyEditor keyEditor_;
+    CKestrow_DlgProfile* profileManager_ = nullptr; // children of the window
+    CKestrow_DlgUpdate* updateDialog_ = nullptr;
+    std::shared_ptr<ProfileManagerHost> profileManagerLink_;
 
     std::array<QPixmap, 11> keyImageSet_;
     std::map<int, CPngButton*> buttons_;

@@ -41,6 +41,12 @@ void CKestrowDlg::OnCommand(int id) {
             shell_->OpenHelp();
         }
         break;
+    case kIdProfiles:
+        OpenProfileManager();
+        break;
+    case kCommandFirmware:
+        OpenUpdateDialog();
+        break;
     case kIdApply:
         ApplyChanges();
         break;

@@ -69,7 +69,7 @@ bool CKestrowDlg::SwitchProfile(int n) {
         messages_->ShowText("MAIN_NO_DEVICE_PROMPT", std::nullopt);
         return false;
     }
-    if (pendingChanges_ != 0) {
+    if (pendingChanges_ != 0 || ProfileManagerModified()) {
         switchQuestionOpen_ = true;
         const bool apply = messages_->AskYesNo("PROFILE_SELECT_PROMPT", std::nullopt);
         switchQuestionOpen_ = false;
@@ -108,6 +108,7 @@ bool CKestrowDlg::SwitchProfile(int n) {
     if (switched) {
         // The pop-up switches without the profile buttons; they and the marks follow here.
         CheckProfileButton(n);
+        ProfileManagerFollowSwitch(n);
         if (viewMode_ == 1) {
             RefreshMarks();
         }

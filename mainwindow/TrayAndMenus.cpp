@@ -37,10 +37,12 @@ QIcon TrayIconPicture(int iconId) {
 constexpr std::pair<int, const char*> kTrayMenuTexts[] = {{CKestrowDlg::kCommandOpen, "MENU_11"},
                                                           {CKestrowDlg::kCommandAbout, "MENU_22"},
                                                           {CKestrowDlg::kCommandExit, "MENU_33"}};
-constexpr std::pair<int, const char*> kBackupMenuTexts[] = {{CKestrowDlg::kCommandImport, "MENU_1"},
-                                                            {CKestrowDlg::kCommandExport, "MENU_2"},
-                                                            {CKestrowDlg::kCommandAbout, "MENU_3"},
-                                                            {CKestrowDlg::kCommandMenu4, "MENU_4"}};
+constexpr std::pair<int, const char*> kBackupMenuTexts[] = {
+    {CKestrowDlg::kCommandImport, "MENU_1"},
+    {CKestrowDlg::kCommandExport, "MENU_2"},
+    {CKestrowDlg::kCommandAbout, "MENU_3"},
+    {CKestrowDlg::kCommandMenu4, "MENU_4"},
+    {CKestrowDlg::kCommandFirmware, "MENU_UPDATE"}};
 
 template <size_t N> void RelabelMenu(QMenu* menu, const std::pair<int, const char*> (&texts)[N]) {
     for (const auto& [id, key] : texts) {
@@ -62,7 +64,8 @@ void CKestrowDlg::CreateTray() {
     RegisterMenuResource(kBackupMenuId, {{0,
                                           QStringLiteral("Menu"),
                                           {{kCommandImport, QStringLiteral("restore")},
-                                           {kCommandExport, QStringLiteral("backup")}}}});
+                                           {kCommandExport, QStringLiteral("backup")},
+                                           {kCommandFirmware, QStringLiteral("update")}}}});
     for (int id : {kTrayIconAbsent, kTrayIconPresent, kTrayIconSpecialMode}) {
         RegisterIconResource(id, TrayIconPicture(id));
     }

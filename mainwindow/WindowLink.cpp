@@ -110,7 +110,11 @@ intptr_t CKestrowDlg::HandleOwnMessage(uint32_t message, uintptr_t wParam, intpt
         }
         break;
     case UM_DISCONNECTED:
-        OnDisconnected();
+        // After the boot request the keyboard is meant to go: the update dialog and its
+        // messages stay for the user to read.
+        if (!UpdateDialogOpen()) {
+            OnDisconnected();
+        }
         break;
     default:
         break;

@@ -88,7 +88,12 @@ void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int a
     DecodeKeyTableInto(table, factory.layout, block, area);
 }
 
-bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
+namespace {
+
+// Which key tables a write sends with the macro area.
+enum class TablesToSend { ActiveProfile, OneProfile, AllProfiles };
+
+bool SendStore(TablesToSend sent, int profile, MessageSink* messages) {
     ProfileStore& working = WorkingStore();
     ProfileStore& outgoing = OutgoingStore();
     std::lock_guard workingGuard(working.lock);
@@ -124,11 +129,13 @@ bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
     EncodeMacroArea(outgoing.macros, area, areaSize, withNames);
 
     if (MacroDeletedFlag.load()) {
-        allProfiles = true;
+        sent = TablesToSend::AllProfiles;
     }
     int first = 0;
     int last = kProfileCount - 1;
-    if (!allProfiles) {
+    if (sent == TablesToSend::OneProfile) {
+        first = last = profile;
+    } else if (sent == TablesToSend::ActiveProfile) {
         // Without an active profile there is no table to send.
         first = last = ActiveProfile();
         if (first < 0) {
@@ -155,7 +162,21 @@ bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
     return written;
 }
 
-bool ReadKeyboardToFile(const std::filesystem::path& path) {
+} // namespace
+
+bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
+    return SendStore(allProfiles ? TablesToSend::AllProfiles : TablesToSend::ActiveProfile, -1,
+                     messages);
+}
+
+bool WriteStoreProfileToKeyboard(int profile, MessageSink* messages) {
+    if (profile < 0 || profile >= kProfileCount) {
+        return false;
+    }
+    return SendStore(TablesToSend::OneProfile, profile, messages);
+}
+
+bool ReadKeyboardImage(std::string& image) {
     if (ActiveProfile() < 0) {
         return false;
     }
@@ -190,11 +211,19 @@ bool ReadKeyboardToFile(const std::filesystem::path& path) {
                                                 std::min(length, kKeyTableBufferSize)),
                        *block, p);
     }
-    std::string image(sizeof(KeyRecordBlock) + macros.size() * sizeof(MacroRecord), '\0');
+    image.assign(sizeof(KeyRecordBlock) + macros.size() * sizeof(MacroRecord), '\0');
     std::memcpy(image.data(), block.get(), sizeof(KeyRecordBlock));
     if (!macros.empty()) {
         std::memcpy(image.data() + sizeof(KeyRecordBlock), macros.data(),
                     macros.size() * sizeof(MacroRecord));
+    }
+    return true;
+}
+
+bool ReadKeyboardToFile(const std::filesystem::path& path) {
+    std::string image;
+    if (!ReadKeyboardImage(image)) {
+        return false;
     }
     RemoveStaleTemporaries(path);
     return WriteFileAtomically(path, image);

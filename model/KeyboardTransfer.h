@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <span>
+#include <string>
 
 class KeyButtonSink;
 class MessageSink;
@@ -32,10 +33,15 @@ void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int a
 // sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after the session. True only when
 // the macro area and every key table were written. Callers hold the working store's lock.
 bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages);
+// The same for the key table of profile (0..2) whether it is active or not (all three after a
+// used macro was deleted). False, with nothing sent, for a profile outside 0..2.
+bool WriteStoreProfileToKeyboard(int profile, MessageSink* messages);
 
 // Reads the keyboard's three key tables and its macro area and writes them as a complete
 // profile file. False, with the file untouched, when any read fails or no profile is active.
 bool ReadKeyboardToFile(const std::filesystem::path& path);
+// The same read, giving the bytes of that file.
+bool ReadKeyboardImage(std::string& image);
 
 // Replaces the working store with the keyboard's configuration (through the working file of
 // the active profile), or with an all-default store when it cannot be read; redescribes the

@@ -24,6 +24,9 @@ inline constexpr uint32_t kMacroRecordSize = 0x7F00;
 inline constexpr uint16_t kProfileFileMagic = 0x4446;
 inline constexpr uint16_t kProfileFileRecordCount = 0x0800;
 
+// The filter of the file dialogs that choose profile files: description and pattern pairs.
+inline constexpr const char* kProfileFileFilter = "(*.fwc)|*.fwc|(*.*)|*.*||";
+
 // The fixed info block every writer that builds a block from scratch puts at offset 32.
 extern const std::array<uint8_t, 32> kProfileInfoBlock;
 

@@ -67,13 +67,13 @@ void Collect(const std::vector<Source>& sources, const std::regex& pattern, Foun
 // Language lookups with a literal key: section and key.
 Found LanguageLookups(const std::vector<Source>& sources) {
     Found found;
-    const std::regex call(R"re(\b(LangText|LightText|ModeText)\s*\(\s*"([^"\\]*)")re");
+    const std::regex call(R"re(\b(LangText|LangQText|LightText|ModeText)\s*\(\s*"([^"\\]*)")re");
     Found raw;
     Collect(sources, call, raw);
     for (const auto& [key, where] : raw) {
-        const std::string section = key.first == "LangText"    ? "TEXT"
-                                    : key.first == "LightText" ? "LIGHT"
-                                                               : "MODE";
+        const std::string section = key.first == "LightText"  ? "LIGHT"
+                                    : key.first == "ModeText" ? "MODE"
+                                                              : "TEXT";
         found.emplace(std::make_pair(section, key.second), where);
     }
     return found;

@@ -268,9 +268,9 @@ TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {
     dlg_->Button(CKestrowDlg::kIdApply)->setText(QString());
     dlg_->SendOwnMessage(UM_LANGUAGE, kLanguageNoticeTag + 1, 0);
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->text().isEmpty());
-    // Menu 144 holds restore and backup with their texts.
+    // Menu 144 holds restore, backup and the firmware update with their texts.
     std::unique_ptr<QMenu> menu = dlg_->BuildBackupMenu();
-    ASSERT_EQ(menu->actions().size(), 2);
+    ASSERT_EQ(menu->actions().size(), 3);
     EXPECT_EQ(menu->actions()[0]->text().toStdString(), LangText("MENU_1", CurrentLanguageIndex()));
 }
 

@@ -88,3 +88,10 @@ bool MainWindowTest::WaitForArrival() {
         },
         5000);
 }
+
+void MainWindowTest::StartOnProfile(int p) {
+    SetKeyboardActiveProfile(p);
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    keyboard_->ClearFrameLog();
+}

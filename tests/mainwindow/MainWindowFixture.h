@@ -99,6 +99,9 @@ protected:
     void StartWindow(bool plugged = true, bool startSwitch = true);
     // Waits until the arrival was handled: keyboard present and its active profile checked.
     bool WaitForArrival();
+    // A plugged keyboard on profile p, the window started and the arrival handled, the frame
+    // log cleared.
+    void StartOnProfile(int p);
     void DestroyWindow();
 
     // The keyboard's key table of a profile with one position changed.

@@ -41,12 +41,6 @@ void WriteAll(const std::filesystem::path& file, const std::string& bytes) {
 
 class ProfileBarTest : public MainWindowTest {
 protected:
-    void StartOnProfile(int p) {
-        SetKeyboardActiveProfile(p);
-        StartWindow();
-        ASSERT_TRUE(WaitForArrival());
-        keyboard_->ClearFrameLog();
-    }
     void ChooseFile(const std::filesystem::path& path) {
         dlg_->SetFileChooser([path](bool) { return path; });
     }

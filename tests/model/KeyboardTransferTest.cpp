@@ -113,6 +113,37 @@ TEST_F(Transfer, ApplySendsTheMacroAreaAndOnlyTheActiveTable) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(Transfer, OneProfileCanBeSentWhetherItIsActiveOrNot) {
+    DeviceState().CachedProfile.store(0);
+    const int a = PositionOf(0x01E);
+    Block().Record(2, 0x01E) = {AssignmentType::kMedia, 0, 7};
+    Block().Record(1, 0x01E) = {AssignmentType::kDisabled};
+    const auto table0 = keyboard->KeyTable(0);
+    const auto table1 = keyboard->KeyTable(1);
+    EXPECT_TRUE(WriteStoreProfileToKeyboard(2, &messages));
+    const auto commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteMacroArea), 1);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable), 7);
+    for (const SimFrame& f : Requests()) {
+        if (f.bytes[3] == CmdCode::WriteKeyTable) {
+            EXPECT_GE(FrameOffset(f), 2 * 378);
+        }
+    }
+    EXPECT_EQ(KeyboardSlot(2, a), (SlotAction{SlotAction::kConsumer, 0xE2, 0}));
+    EXPECT_EQ(keyboard->KeyTable(0), table0);
+    EXPECT_EQ(keyboard->KeyTable(1), table1);
+
+    keyboard->ClearFrameLog();
+    EXPECT_FALSE(WriteStoreProfileToKeyboard(3, &messages));
+    EXPECT_FALSE(WriteStoreProfileToKeyboard(-1, &messages));
+    EXPECT_TRUE(Requests().empty());
+    // After a used macro was deleted every profile goes, as with Apply.
+    MacroDeletedFlag.store(true);
+    EXPECT_TRUE(WriteStoreProfileToKeyboard(2, &messages));
+    const auto all = Commands();
+    EXPECT_EQ(std::count(all.begin(), all.end(), CmdCode::WriteKeyTable), 21);
+}
+
 TEST_F(Transfer, EverySentTableMirrorsPosition95At87) {
     const int p95 = 95;
     const KeyCode key95 =

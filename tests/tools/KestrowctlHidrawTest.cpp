@@ -247,9 +247,9 @@ protected:
             }
         }
         for (const std::vector<std::string>& args : Commands(hidrawHome_.path())) {
-            Collect(RunKestrowctl(args, hidrawHome_.path(), {}, environment), outcome);
+            Collect(RunKestrowctlWith(args, hidrawHome_.path(), environment), outcome);
         }
-        listed_ = RunKestrowctl({"list"}, hidrawHome_.path(), {}, environment).out;
+        listed_ = RunKestrowctlWith({"list"}, hidrawHome_.path(), environment).out;
         outcome.files = FilesBelow(hidrawHome_.path());
         outcome.keyboard = keyboard->Memory();
         return outcome;

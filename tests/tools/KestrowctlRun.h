@@ -14,10 +14,15 @@ struct CtlRun {
 
 // XDG folders below home, English texts, standard input not a terminal (/dev/null).
 // stdoutFile: where standard output goes instead of the captured pipe (empty: captured).
-// environment: further NAME=VALUE entries.
 CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
-                     const std::string& stdoutFile = {},
-                     const std::vector<std::string>& environment = {});
+                     const std::string& stdoutFile = {});
+// The same with the locale variables as given ("LANG=C", ...) in place of the English one.
+CtlRun RunKestrowctlInLocale(const std::vector<std::string>& args,
+                             const std::filesystem::path& home,
+                             const std::vector<std::string>& locale);
+// English texts and further NAME=VALUE entries.
+CtlRun RunKestrowctlWith(const std::vector<std::string>& args, const std::filesystem::path& home,
+                         const std::vector<std::string>& environment);
 
 // The '>' or '<' lines of a --trace output as 64-byte frames; other lines are skipped.
 struct TracedFrame {

@@ -11,9 +11,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// Installs the backend the options ask for, with the trace in front of it.
 bool ChooseBackend(const CtlOptions& options, TerminalSink& sink) {
     std::string error;
     if (!SelectHidBackend(options.simulation, error)) {
@@ -32,8 +29,6 @@ bool ChooseBackend(const CtlOptions& options, TerminalSink& sink) {
     return true;
 }
 
-} // namespace
-
 int RunCtlCommand(const CtlOptions& options, TerminalSink& sink) {
     // What an earlier run killed while writing left behind: beside the working files and
     // beside the file this command reads or writes.
@@ -46,6 +41,17 @@ int RunCtlCommand(const CtlOptions& options, TerminalSink& sink) {
         return RunCheck(options, sink);
     case CtlCommand::Dump:
         return RunDump(options, sink);
+    case CtlCommand::Keys:
+        return RunKeys(options);
+    case CtlCommand::New:
+        return RunNew(options, sink);
+    case CtlCommand::Diff:
+        return RunDiff(options, sink);
+    // They find the keyboard themselves, unless they work on a file.
+    case CtlCommand::Key:
+        return RunKey(options, sink);
+    case CtlCommand::Macro:
+        return RunMacro(options, sink);
     default:
         break;
     }

@@ -210,9 +210,10 @@ WindowSkin ProfileSkin() {
     c.push_back(Image("FUNC_ADD", QRect(21, 273, 42, 34), Art::Button, Icon::Plus));
     c.push_back(Image("FUNC_LOAD", QRect(69, 273, 42, 34), Art::Button, Icon::Folder));
     c.push_back(Image("FUNC_DELETE", QRect(117, 273, 42, 34), Art::Button, Icon::Trash));
-    c.push_back(Image("CONTROL_OK", QRect(281, 273, 56, 34), Art::Button, Icon::Check, {}, true));
-    c.push_back(Image("CONTROL_CANCEL", QRect(343, 273, 56, 34), Art::Button, Icon::Cross));
-    c.push_back(Image("CONTROL2_APPLY", QRect(405, 273, 56, 34), Art::Button, Icon::Save));
+    // OK, Cancel and Apply get their words from the language file.
+    c.push_back(Image("CONTROL_OK", QRect(209, 273, 80, 34), Art::Button, Icon::None, {}, true));
+    c.push_back(Image("CONTROL_CANCEL", QRect(295, 273, 80, 34), Art::Button));
+    c.push_back(Image("CONTROL2_APPLY", QRect(381, 273, 80, 34), Art::Button));
     skin.background = [](QPainter& p, const WindowSkin& s, int) {
         using namespace style;
         PaintDialogChrome(p, s.size, Icon::Folder, 262);
@@ -229,17 +230,16 @@ WindowSkin UpdateSkin() {
     skin.face = "update_normal.jpg";
     skin.mask = "update_mask.bmp";
     auto& c = skin.controls;
-    c.push_back(Plain("CONTROL_UPStatic", QRect(24, 66, 392, 44)));
-    c.push_back(Plain("CONTROL_UPCombox", QRect(24, 118, 392, 24), kNeverShown));
+    // The text line holds the hint and, once chosen, the update program's path.
+    c.push_back(Plain("CONTROL_UPStatic", QRect(24, 58, 392, 80)));
+    c.push_back(Plain("CONTROL_UPCombox", QRect(24, 138, 392, 16), kNeverShown));
+    // The buttons get their words from the language file.
     const int y = 171;
-    c.push_back(Image("CONTROL_OPENButton", QRect(25, y, 92, 40), Art::Button, Icon::Folder,
-                      QStringLiteral("Open")));
-    c.push_back(Image("CONTROL_BACKUPButton", QRect(123, y, 92, 40), Art::Button, Icon::Save,
-                      QStringLiteral("Backup")));
-    c.push_back(Image("CONTROL_UPButton", QRect(221, y, 92, 40), Art::Button, Icon::Upload,
-                      QStringLiteral("Update"), true));
-    c.push_back(Image("CONTROL_CUPButton", QRect(319, y, 96, 40), Art::Button, Icon::Cross,
-                      QStringLiteral("Cancel")));
+    c.push_back(Image("CONTROL_OPENButton", QRect(25, y, 92, 40), Art::Button));
+    c.push_back(Image("CONTROL_BACKUPButton", QRect(123, y, 92, 40), Art::Button));
+    c.push_back(
+        Image("CONTROL_UPButton", QRect(221, y, 92, 40), Art::Button, Icon::None, {}, true));
+    c.push_back(Image("CONTROL_CUPButton", QRect(319, y, 96, 40), Art::Button));
     skin.background = [](QPainter& p, const WindowSkin& s, int) {
         PaintDialogChrome(p, s.size, Icon::Upload, 158);
     };

@@ -1,0 +1,15 @@
+// The firmware update dialog, opened by command 32780 of menu 144.
+
+#include "device/ui/CKestrow_DlgUpdate.h"
+#include "mainwindow/CKestrowDlg.h"
+
+int CKestrowDlg::OpenUpdateDialog() {
+    if (updateDialog_ == nullptr) {
+        updateDialog_ = new CKestrow_DlgUpdate(*messages_, this);
+    }
+    return updateDialog_->DoModal();
+}
+
+bool CKestrowDlg::UpdateDialogOpen() const {
+    return updateDialog_ != nullptr && updateDialog_->isVisible();
+}
