@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <poll.h>
 #include <random>
 #include <string>
@@ -272,6 +273,11 @@ TEST_P(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFileAndTheNextStartCleansUp
     }
     std::printf("crash safety %s: %d kills, %d left the new file, %d left a temporary file\n",
                 kind.name, kKillsPerKind, newerSeen, leftTemporaries);
+}
+
+// Test names and messages show the description, not the bytes.
+void PrintTo(const FileKind& param, std::ostream* out) {
+    *out << param.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(FileKinds, CrashSafety, ::testing::ValuesIn(kFileKinds),

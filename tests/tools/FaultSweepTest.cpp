@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,11 @@ TEST_P(FaultSweep, EveryFaultAtEveryFrameLosesNothing) {
     for (const std::string& line : damage) {
         ADD_FAILURE() << line;
     }
+}
+
+// Test names and messages show the description, not the bytes.
+void PrintTo(const Operation& param, std::ostream* out) {
+    *out << param.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, FaultSweep, ::testing::ValuesIn(kOperations),
