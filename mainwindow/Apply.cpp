@@ -4,7 +4,6 @@
 #include "mainwindow/BusyIndicator.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "model/KeyboardTransfer.h"
-#include "model/ProfileStore.h"
 #include "skin/ui/CPngButton.h"
 
 #include <QLabel>
@@ -37,15 +36,8 @@ void CKestrowDlg::ApplyChanges() {
     }
     busyIndicator_->Post(kBusyStart);
     if (pendingChanges_ != 0 && CurrentArea() >= 0) {
-        ProfileStore& store = WorkingStore();
-        bool ok = false;
-        {
-            std::lock_guard guard(store.lock);
-            const bool saved = SaveWorkingFile(false);
-            const bool written = WriteStoreToKeyboard(false, messages_);
-            ok = saved && written;
-        }
-        if (ok) {
+        const StoreWriteResult result = WriteStoreAndWorkingFile(false, messages_);
+        if (result.written && result.saved) {
             SetPendingChanges(0);
         }
     }

@@ -167,9 +167,8 @@ void CKestrowDlg::ImportProfileFile() {
             messages_->ShowText("MAIN_PROMPT_INPORT", std::nullopt);
             return;
         }
-        const bool saved = SaveWorkingFile(false);
-        const bool written = WriteStoreToKeyboard(true, messages_);
-        ok = saved && written;
+        const StoreWriteResult result = WriteStoreAndWorkingFile(true, messages_);
+        ok = result.written && result.saved;
         RefreshKeyButtons();
     }
     // What did not reach the keyboard (or the working file) stays pending, as after Apply.
