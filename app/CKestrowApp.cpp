@@ -137,6 +137,9 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
             // device threads.
             DeviceState().OpenNotified.store(options_.start ? 1 : 0);
             QObject::connect(&window, &CKestrowDlg::mainWindowShown, [] { ReportLine("shown"); });
+            // Without a notification area the window waits on the taskbar instead.
+            QObject::connect(&window, &CKestrowDlg::mainWindowMinimized,
+                             [] { ReportLine("minimized"); });
             const bool initialised = window.OnInitDialog();
             if (initialised) {
                 ReportLine("ready ms=" + std::to_string(MillisecondsSinceProcessStart()) +

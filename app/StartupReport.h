@@ -10,6 +10,9 @@
 //                                                                 handed to the tagged main
 //                                                                 window (window=0: none yet)
 //   shown                                                          the main window was shown
+//   minimized                                                      the main window was
+//                                                                 minimized where it would
+//                                                                 hide (no notification area)
 //   closed                                                         the main window has ended
 // Without the variable nothing is written.
 

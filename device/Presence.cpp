@@ -268,7 +268,7 @@ void DeviceThreads::OnPresenceChanged(int present) {
     } else {
         // A failure caused by Stop closing the device is none of the user's business.
         if (!ReadArrivalValues() && !Stopping()) {
-            sink_.ShowText("MAIN_DEFAULT_MATRIX_PROMPT");
+            sink_.NotifyText("MAIN_DEFAULT_MATRIX_PROMPT");
         }
         link_.SendOwnMessage(UM_PROFILE_RELOAD, kProfileTag, 0);
         link_.SetTrayState(kTrayKindPresence, kTrayIconPresent);

@@ -143,6 +143,16 @@ TEST_F(Kestrow, ASecondStartHandsOverOpenAndEndsWithoutAWindow) {
     EXPECT_TRUE(Contains(Report("first"), "closed"));
 }
 
+TEST_F(Kestrow, AStartSwitchLaunchWithoutANotificationAreaStartsMinimized) {
+    // The offscreen desktop of the tests has no notification area.
+    std::unique_ptr<QProcess> first = StartFirst();
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "minimized"); }))
+        << Lines(Report("first"));
+    EXPECT_FALSE(Contains(Report("first"), "shown"));
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*first), 0);
+}
+
 TEST_F(Kestrow, TheCloseRequestInAnyLetterCase) {
     for (const char* kill : {"/kill", "/KILL", "--kill"}) {
         std::unique_ptr<QProcess> first = StartFirst();

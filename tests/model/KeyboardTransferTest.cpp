@@ -259,6 +259,49 @@ TEST_F(Transfer, ADeletedMacroForcesAllThreeTables) {
     EXPECT_EQ(std::count(again.begin(), again.end(), CmdCode::WriteKeyTable), 7);
 }
 
+TEST_F(Transfer, ADeletedMacroStillForcesAllThreeTablesAfterAWriteThatFailed) {
+    DeviceState().CachedProfile.store(2);
+    MacroDeletedFlag.store(true);
+    keyboard->FailWrites(kSimForever);
+    EXPECT_FALSE(WriteStoreToKeyboard(false, &messages));
+    keyboard->FailWrites(0);
+    EXPECT_TRUE(MacroDeletedFlag.load());
+    keyboard->ClearFrameLog();
+    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    const auto commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable), 21);
+}
+
+TEST_F(Transfer, AnotherProfilesTableIsRewrittenWhenTheMacroItPlaysMoves) {
+    // The keyboard holds macros 1 and 2; its first profile's A key plays the second.
+    auto& macros = WorkingStore().macros;
+    macros.assign(2, MacroRecord{});
+    macros[0].id = 1;
+    macros[1].id = 2;
+    DeviceState().CachedProfile.store(1);
+    ASSERT_TRUE(WriteStoreToKeyboard(true, &messages));
+    const int a = PositionOf(0x01E);
+    ASSERT_GE(a, 0);
+    Block().Record(0, 0x01E) = {AssignmentType::kMacro, 1, 2};
+    auto tablesSent = [&] {
+        keyboard->ClearFrameLog();
+        EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+        const auto commands = Commands();
+        return std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable) / 7;
+    };
+    // The order the keyboard holds stays: the active table only.
+    EXPECT_EQ(tablesSent(), 1);
+    // A macro that no key plays goes in front: macro 2 moves, its player follows.
+    macros.insert(macros.begin(), MacroRecord{});
+    macros[0].id = 3;
+    EXPECT_EQ(tablesSent(), 3);
+    EXPECT_EQ(KeyboardSlot(0, a), (SlotAction{SlotAction::kSpecial, 1, 2}));
+    EXPECT_EQ(tablesSent(), 1);
+    // An order the program does not know (the keyboard was away) is not relied on.
+    ForgetKeyboardMacroOrder();
+    EXPECT_EQ(tablesSent(), 3);
+}
+
 TEST_F(Transfer, MacroReferencesAreSixteenBitIdsEverywhere) {
     // A file may carry any 32-bit value; the orphan rule already reads it as id 5, so the key
     // must play macro 5 and deleting macro 5 must count it as a user.
