@@ -124,7 +124,8 @@ struct SimulatedKeyboard::Core {
     std::optional<uint32_t> bootDuration;
     std::optional<Clock::time_point> bootReturnAt;
     unsigned bootRequests = 0;
-    uint64_t generation = 0; // raised whenever the interfaces vanish
+    uint64_t generation = 0;  // raised whenever the interfaces vanish
+    uint64_t appearances = 0; // raised whenever they vanish or come back, for change monitors
     bool session = false;
     std::deque<SimFrame> log;
 
@@ -163,10 +164,20 @@ struct SimulatedKeyboard::Core {
     // Work that time or another process may have made due; run before acting on a request.
     void Refresh() {
         if (boot && bootReturnAt && Clock::now() >= *bootReturnAt) {
-            boot = false;
-            bootReturnAt.reset();
+            LeaveBoot();
         }
         TakeUpStateFile();
+    }
+
+    void LeaveBoot() {
+        boot = false;
+        bootReturnAt.reset();
+        InterfacesChanged();
+    }
+
+    void InterfacesChanged() {
+        ++appearances;
+        changed.notify_all();
     }
 
     // Counts one configuration request against the scheduled fault and arms it when due;
@@ -210,7 +221,7 @@ struct SimulatedKeyboard::Core {
         for (SimHandle* handle : handles) {
             handle->queue.clear();
         }
-        changed.notify_all();
+        InterfacesChanged();
     }
 
     void EnterBoot() {
@@ -582,7 +593,55 @@ private:
     SimHandle handle_; // guarded by the core's mutex
 };
 
+// Wakes the presence thread when the keyboard is unplugged, plugged in, or leaves or enters
+// boot mode, as the udev monitor does for hidraw nodes.
+class SimChangeMonitor : public HidChangeMonitor {
+public:
+    explicit SimChangeMonitor(std::shared_ptr<SimulatedKeyboard::Core> core)
+        : core_(std::move(core)), seen_(core_->appearances) {}
+
+    HidChangeWait Wait(uint32_t timeoutMs) override {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::unique_lock lock(core_->mutex);
+        for (;;) {
+            core_->Refresh(); // a boot mode that ends by itself ends now
+            if (cancelled_) {
+                return HidChangeWait::Cancelled;
+            }
+            if (core_->appearances != seen_) {
+                seen_ = core_->appearances;
+                return HidChangeWait::Changed;
+            }
+            const Clock::time_point now = Clock::now();
+            if (now >= deadline) {
+                return HidChangeWait::Timeout;
+            }
+            Clock::time_point wake = deadline;
+            if (core_->boot && core_->bootReturnAt) {
+                wake = std::min(wake, *core_->bootReturnAt);
+            }
+            core_->changed.wait_until(lock, wake);
+        }
+    }
+
+    void Cancel() override {
+        std::lock_guard lock(core_->mutex);
+        cancelled_ = true;
+        core_->changed.notify_all();
+    }
+
+private:
+    std::shared_ptr<SimulatedKeyboard::Core> core_;
+    uint64_t seen_;          // guarded by the core's mutex
+    bool cancelled_ = false; // guarded by the core's mutex
+};
+
 } // namespace
+
+std::unique_ptr<HidChangeMonitor> SimulatedKeyboard::WatchChanges() {
+    std::lock_guard lock(core_->mutex);
+    return std::make_unique<SimChangeMonitor>(core_);
+}
 
 SimulatedKeyboard::SimulatedKeyboard(const SimKeyboardModel& model)
     : core_(std::make_shared<Core>()) {
@@ -838,7 +897,10 @@ void SimulatedKeyboard::Unplug() {
 
 void SimulatedKeyboard::Replug() {
     std::lock_guard lock(core_->mutex);
-    core_->plugged = true;
+    if (!core_->plugged) {
+        core_->plugged = true;
+        core_->InterfacesChanged();
+    }
 }
 
 bool SimulatedKeyboard::IsPlugged() const {
@@ -922,8 +984,9 @@ void SimulatedKeyboard::EnterBootMode() {
 
 void SimulatedKeyboard::ReturnFromBootMode() {
     std::lock_guard lock(core_->mutex);
-    core_->boot = false;
-    core_->bootReturnAt.reset();
+    if (core_->boot) {
+        core_->LeaveBoot();
+    }
 }
 
 bool SimulatedKeyboard::InBootMode() const {

@@ -126,6 +126,9 @@ public:
     std::unique_ptr<HidInterface> Open(const std::string& path, const HidOpenFlags& flags,
                                        HidOpenError& error) override;
     bool PathExists(const std::string& path) override;
+    // Wakes its waiter when the keyboard is unplugged or plugged in, or enters or leaves boot
+    // mode.
+    std::unique_ptr<HidChangeMonitor> WatchChanges() override;
 
     const SimKeyboardModel& Model() const;
     std::string InterfacePath(SimInterface which) const;

@@ -233,6 +233,35 @@ TEST(SimulatedKeyboardFaults, InstantTimeoutsStillWaitForDelayedReplies) {
     late.join();
 }
 
+TEST(SimulatedKeyboardFaults, AChangeMonitorWakesOnUnplugReplugAndBootMode) {
+    SimulatedKeyboard keyboard;
+    const std::unique_ptr<HidChangeMonitor> monitor = keyboard.WatchChanges();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(monitor->Wait(0), HidChangeWait::Timeout);
+    keyboard.Unplug(); // before anyone waits: not lost
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    EXPECT_EQ(monitor->Wait(0), HidChangeWait::Timeout) << "each change once";
+    keyboard.Replug();
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    keyboard.Replug(); // already plugged in: no change
+    EXPECT_EQ(monitor->Wait(0), HidChangeWait::Timeout);
+
+    // A boot mode that ends by itself wakes the waiter when it ends.
+    keyboard.SetBootModeDuration(30);
+    keyboard.EnterBootMode();
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    EXPECT_FALSE(keyboard.InBootMode());
+
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(20ms);
+        monitor->Cancel();
+    });
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Cancelled);
+    canceller.join();
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Cancelled);
+}
+
 TEST(SimulatedKeyboardFaults, NoticesReachEveryListeningConsumerHandle) {
     SimulatedKeyboard keyboard;
     EXPECT_EQ(keyboard.PushConsumerNotice(kSimNoticeLightingChanged), 0) << "nobody listens";
