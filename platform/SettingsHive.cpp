@@ -32,8 +32,7 @@ SettingsHive::Stamp SettingsHive::CurrentStamp() const {
         stamp.device = st.st_dev;
         stamp.inode = st.st_ino;
         stamp.size = static_cast<uint64_t>(st.st_size);
-        stamp.modifiedNs =
-            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        stamp.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     }
     return stamp;
 }
@@ -64,8 +63,9 @@ void SettingsHive::LoadOnce() {
         Key& key = FindOrAddKey(section.name);
         for (const IniText::Entry& entry : section.entries) {
             std::string name = DecodeHiveName(entry.key);
-            const auto known = std::find_if(key.values.begin(), key.values.end(),
-                                            [&](auto& v) { return IniNamesEqual(v.first, name); });
+            const auto known = std::find_if(key.values.begin(), key.values.end(), [&](auto& v) {
+                return IniNamesEqual(v.first, name);
+            });
             if (known == key.values.end()) {
                 key.values.emplace_back(std::move(name), DecodeHiveValue(entry.value));
             }

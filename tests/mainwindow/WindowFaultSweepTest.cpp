@@ -31,6 +31,14 @@ constexpr KeyCode kKeyA = 0x1E;
 constexpr int kSwitchTarget = 1;
 constexpr int kWaitMs = 10000;
 
+// The sanitizer pass runs three times slower: there every third frame and the last one get every
+// fault, the normal pass tries them all.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr size_t kFrameStride = 3;
+#else
+constexpr size_t kFrameStride = 1;
+#endif
+
 struct FaultKind {
     SimFault fault;
     unsigned count;
@@ -305,6 +313,9 @@ TEST_P(WindowFaultSweep, EveryFaultAtEveryFrameLeavesAnHonestWindow) {
     size_t points = 0;
     std::vector<std::string> damage;
     for (size_t frame = 0; frame < frames; ++frame) {
+        if (frame % kFrameStride != 0 && frame + 1 != frames) {
+            continue;
+        }
         for (const FaultKind& kind : kFaultKinds) {
             ++points;
             const std::string where = std::string(op.name) + ", " + kind.name + " at frame " +
