@@ -12,6 +12,7 @@ set(KESTROW_TEST_ENV
     # intercept_tls_get_addr=0: GCC 12's runtime takes some dynamic TLS blocks for an old glibc
     # layout and its leak check then crashes at exit, at random, in tests that passed.
     ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:intercept_tls_get_addr=0
+    LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp
     UBSAN_OPTIONS=print_stacktrace=1)
 
 # kestrow_add_test(<name> SOURCES ... [LIBS ...] [QT] [LABELS ...] [ENVIRONMENT ...])
