@@ -3,6 +3,7 @@
 #include "device/DeviceState.h"
 #include "device/Protocol.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
 #include "model/KeyboardTransfer.h"
 #include "skin/ui/CPngButton.h"
 
@@ -21,7 +22,7 @@ void CKestrowDlg::OnProfileReload() {
         RefreshMarks();
     }
     BuildProfileMenu(false);
-    // The lighting, LightingMode and the per-key colours are reread by the lighting panel.
+    lightingPanel_->ReloadAfterArrival();
     // Without a notification area the window could not be reached: it comes forward itself.
     // (The reload is the arrival itself, so the keyboard is there even though the presence
     // thread marks it present only after this message.)
@@ -32,18 +33,24 @@ void CKestrowDlg::OnProfileReload() {
 
 void CKestrowDlg::OnLightingNotice() {
     KillTimer(kTimerLighting);
+    lightingPanel_->ReloadAndRefresh();
 }
 
 void CKestrowDlg::OnProfileNotice() {
     KillTimer(kTimerProfile);
+    const bool followed = FollowKeyboardProfile();
+    lightingPanel_->OnProfileNotice(followed);
+}
+
+bool CKestrowDlg::FollowKeyboardProfile() {
     uint8_t info[kInfoBlockLength] = {};
     if (CmdReadInfoBlock(info) != kCmdOk || info[10] >= kProfileCount) {
-        return;
+        return false;
     }
     const int p = info[10];
     DeviceState().CurrentProfile = p;
     if (DeviceState().CachedProfile.load() == p) {
-        return;
+        return true;
     }
     // The keyboard is on another profile now: the key map and every later Apply must follow
     // it, or Apply would write the old profile's records into the new profile's table.
@@ -54,6 +61,7 @@ void CKestrowDlg::OnProfileNotice() {
     RefreshKeyButtons();
     RefreshMarks();
     BuildProfileMenu(false);
+    return true;
 }
 
 void CKestrowDlg::OnDisconnected() {
@@ -71,7 +79,7 @@ void CKestrowDlg::OnDisconnected() {
             }
         }
     }
-    setFocus();
+    lightingPanel_->MoveFocusAfterDisconnection();
 }
 
 void CKestrowDlg::CheckProfileButton(int p) {

@@ -132,6 +132,9 @@ LightingModel& Lighting();
 // record of CurrentProfile. 0 on success; -1 when the info block cannot be read (the effect
 // list is then empty and records and state stay as they were).
 int ReloadLighting();
+// Reads CurrentProfile's record again and takes the state from it: what the keyboard holds after
+// a write it refused. The read's result; on failure record and state stay as they were.
+int RereadLightRecord();
 // The writes below return the result of their bracket (Protocol.h): 1 when the session's
 // opening, every write and its close succeeded, otherwise the first result that did not (all
 // commands are sent whatever the earlier ones answered). -201 when CurrentProfile names no
