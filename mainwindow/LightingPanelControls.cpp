@@ -267,15 +267,15 @@ void LightingPanel::SetUpPanel() {
 
 void LightingPanel::Relabel(int languageIndex) {
     auto light = [languageIndex](const char* key) { return Q(LightText(key, languageIndex)); };
-    reportRateLabel_->setText(light("Usb"));
-    switchLabel_->setText(light("Deng"));
-    brightnessLabel_->setText(light("Light"));
-    directionLabel_->setText(light("FX"));
-    speedLabel_->setText(light("Speed"));
-    colourLabel_->setText(light("Color"));
-    reactionLabel_->setText(light("Color"));
-    multicolourLabel_->setText(light("DC"));
-    reactionMulticolourLabel_->setText(light("DC"));
+    SetPanelLabelText(reportRateLabel_, light("Usb"));
+    SetPanelLabelText(switchLabel_, light("Deng"));
+    SetPanelLabelText(brightnessLabel_, light("Light"));
+    SetPanelLabelText(directionLabel_, light("FX"));
+    SetPanelLabelText(speedLabel_, light("Speed"));
+    SetPanelLabelText(colourLabel_, light("Color"));
+    SetPanelLabelText(reactionLabel_, light("Color"));
+    SetPanelLabelText(multicolourLabel_, light("DC"));
+    SetPanelLabelText(reactionMulticolourLabel_, light("DC"));
     userModes_->Relabel(light("Color"), light("JColor"), light("Tool"));
     for (size_t i = 0; i < reportRates_.size(); ++i) {
         reportRates_[i]->setText(QString::number(i + 1));

@@ -6,10 +6,13 @@
 #include "skin/ui/ControlId.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 
 namespace {
 
 constexpr int kPaletteColumns = 10;
+constexpr int kLabelPixels = 13;
+constexpr int kSmallestLabelPixels = 9;
 const QColor kLabelColour(0xC9, 0xCE, 0xD8);
 const QString kListStyle = QStringLiteral(
     "QComboBox { background: #262A34; color: #E8EBF1; border: 1px solid #383E4A; "
@@ -26,7 +29,21 @@ ColorStatic* MakePanelLabel(QWidget* window, int id) {
     auto* label = new ColorStatic(window, id);
     label->SetTextColour(kLabelColour);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont font = label->font();
+    font.setPixelSize(kLabelPixels);
+    label->setFont(font);
     return label;
+}
+
+void SetPanelLabelText(ColorStatic* label, const QString& text) {
+    QFont font = label->font();
+    font.setPixelSize(kLabelPixels);
+    while (font.pixelSize() > kSmallestLabelPixels &&
+           QFontMetrics(font).horizontalAdvance(text) > label->width()) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    label->setFont(font);
+    label->setText(text);
 }
 
 CSkinColorBtn* MakePanelColourButton(QWidget* window, int id) {

@@ -11,6 +11,9 @@ class QComboBox;
 class QWidget;
 
 ColorStatic* MakePanelLabel(QWidget* window, int id);
+// Sets a label's text in the largest font up to the panel's that fits its width: the captions of
+// some languages are longer than the skin's place for them.
+void SetPanelLabelText(ColorStatic* label, const QString& text);
 // With an "other" entry that opens the full colour dialog and ten palette columns.
 CSkinColorBtn* MakePanelColourButton(QWidget* window, int id);
 // A drop-down list drawn to fit the panel's dark face.

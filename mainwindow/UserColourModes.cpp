@@ -21,6 +21,7 @@
 namespace {
 
 constexpr const char* kButtonInfo = "BUTTONINFO";
+constexpr KeyCode kEnterKeyCode = 0x1C;
 
 // CurrentProfile, or -1 when it names no profile.
 int ColourProfile() {
@@ -76,6 +77,7 @@ void UserColourModes::CreateControls() {
             window_.ButtonOfCode(entry.code);
     }
     linkButtons_[kFnLinkIndex] = window_.Button(kFnKeyId);
+    enterUpper_ = window_.Button(kEnterUpperId);
     for (size_t g = 0; g < GKeyTable.size(); ++g) {
         linkButtons_[kFirstGKeyLinkIndex + g] = window_.Button(GKeyTable[g]);
     }
@@ -95,9 +97,9 @@ void UserColourModes::PlaceControls(const std::filesystem::path& skinFile) {
 
 void UserColourModes::Relabel(const QString& colour, const QString& baseColour,
                               const QString& tool) {
-    paintColourLabel_->setText(colour);
-    baseColourLabel_->setText(baseColour);
-    toolLabel_->setText(tool);
+    SetPanelLabelText(paintColourLabel_, colour);
+    SetPanelLabelText(baseColourLabel_, baseColour);
+    SetPanelLabelText(toolLabel_, tool);
 }
 
 void UserColourModes::ShowControls(bool shown) {
@@ -124,8 +126,8 @@ int UserColourModes::LinkIndexOfButton(int id) const {
     if (const int k = KeyButtonIndexOf(id); k >= 0) {
         return KeyColourIndex(KeyButtonTable[static_cast<size_t>(k)].keyCode);
     }
-    // D1-D6 and the upper part of Enter have no colour of their own.
-    return -1;
+    // The upper part of Enter is Enter; D1-D6 have no colour of their own.
+    return id == kEnterUpperId ? KeyColourIndex(kEnterKeyCode) : -1;
 }
 
 void UserColourModes::FillModeList(ColourUpload upload) {
@@ -175,14 +177,24 @@ void UserColourModes::PaintKeyButtons() {
         return;
     }
     for (int i = 0; i < kLinkFlagCount; ++i) {
-        if (CPngButton* button = LinkButton(i)) {
-            button->SetColourFrame(ToQColor(BankColour(p, LinkIndexSlot(i))), true);
-        }
+        FrameLink(i, BankColour(p, LinkIndexSlot(i)));
+    }
+}
+
+void UserColourModes::FrameLink(int index, uint32_t colour) {
+    if (CPngButton* button = LinkButton(index)) {
+        button->SetColourFrame(ToQColor(colour), true);
+    }
+    // The two buttons of the L-shaped Enter show one key.
+    if (index == KeyColourIndex(kEnterKeyCode) && enterUpper_ != nullptr) {
+        enterUpper_->SetColourFrame(ToQColor(colour), true);
     }
 }
 
 void UserColourModes::ClearKeyFrames() {
-    for (CPngButton* button : linkButtons_) {
+    std::vector<CPngButton*> framed = linkButtons_;
+    framed.push_back(enterUpper_);
+    for (CPngButton* button : framed) {
         if (button != nullptr && button->IsFrameOn()) {
             button->SetColourFrame(button->FrameColour(), false);
         }
@@ -192,9 +204,7 @@ void UserColourModes::ClearKeyFrames() {
 void UserColourModes::FrameSlot(int slot, uint32_t colour) {
     for (int i = 0; i < kLinkFlagCount; ++i) {
         if (LinkIndexSlot(i) == slot) {
-            if (CPngButton* button = LinkButton(i)) {
-                button->SetColourFrame(ToQColor(colour), true);
-            }
+            FrameLink(i, colour);
         }
     }
 }
@@ -259,9 +269,7 @@ void UserColourModes::OnBaseColourChosen() {
         }
         const int slot = LinkIndexSlot(i);
         SetBankColour(p, slot, colour);
-        if (CPngButton* button = LinkButton(i)) {
-            button->SetColourFrame(ToQColor(colour), true);
-        }
+        FrameLink(i, colour);
         const bool seen = std::any_of(entries.begin(), entries.end(),
                                       [slot](const SlotColourEntry& e) { return e.slot == slot; });
         if (!seen) {

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -79,6 +80,7 @@ private:
     void ReportIfUnwritten(bool written, int profile);
     int LinkIndexOfButton(int id) const;
     void FrameSlot(int slot, uint32_t colour);
+    void FrameLink(int index, uint32_t colour);
 
     CKestrowDlg& window_;
     LightingPanel& panel_;
@@ -92,5 +94,6 @@ private:
     QComboBox* modeList_ = nullptr;
     // By link index: the 106 keys, Fn, G1..G9.
     std::vector<CPngButton*> linkButtons_;
+    CPngButton* enterUpper_ = nullptr;
     std::array<bool, 3> unwrittenReported_{};
 };
