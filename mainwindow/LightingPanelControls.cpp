@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QUrl>
 
 namespace {
 
@@ -241,8 +242,14 @@ void LightingPanel::PlaceControls() {
 void LightingPanel::ReadWebAddresses() {
     const CIniFile skin(window_.IniPath().string());
     for (size_t i = 0; i < webAddresses_.size(); ++i) {
-        const std::string address = skin.GetString(kScreen, kWebAddressKeys[i]).value_or("");
-        webAddresses_[i] = Q(address.substr(0, kMaxAddressLength)).trimmed();
+        const std::string text = skin.GetString(kScreen, kWebAddressKeys[i]).value_or("");
+        // Only web pages: a skin is outside data and must not make a button open a file or a
+        // program.
+        const QUrl address(Q(text.substr(0, kMaxAddressLength)).trimmed(), QUrl::StrictMode);
+        const QString scheme = address.scheme().toLower();
+        const bool web = address.isValid() && (scheme == "http" || scheme == "https") &&
+                         !address.host().isEmpty();
+        webAddresses_[i] = web ? address.toString() : QString();
         webButtons_[i]->SetTooltipText(webAddresses_[i]);
     }
 }
