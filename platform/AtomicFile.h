@@ -9,5 +9,5 @@
 
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
-// Reads a whole file; false when it cannot be read.
+// Reads a whole regular file; false when it cannot be read or is no regular file.
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
