@@ -6,6 +6,7 @@
 #include "app/StartupReport.h"
 #include "app/UserDataSeed.h"
 #include "device/DeviceState.h"
+#include "platform/LicenceNotice.h"
 #include "platform/SettingsHive.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"
@@ -25,6 +26,12 @@ std::string Hex(uint32_t value) {
     return text;
 }
 
+void ReportLanguage() {
+    char text[32];
+    std::snprintf(text, sizeof text, "language id=0x%04X", unsigned{CurrentLanguageId()});
+    ReportLine(text);
+}
+
 } // namespace
 
 CKestrowApp::CKestrowApp() = default;
@@ -42,7 +49,7 @@ int CKestrowApp::Run(int argc, char** argv) {
         return 0;
     }
     if (options_.version) {
-        std::printf("kestrow %s\n", KESTROW_VERSION);
+        std::printf("kestrow %s\n%s", KESTROW_VERSION, kLicenceNotice);
         return 0;
     }
     if (!options_.error.empty()) {
@@ -64,6 +71,15 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
 
     // 3. The per-user settings key; without it the values kept there last for this run only.
     registryKeyOpen_ = SettingsHive::Instance().CreateKey(kAppRegistryKey);
+    // "--language": kept for later runs and for kestrowctl, and in use for this one; a running
+    // instance is told below.
+    if (options_.language) {
+        if (!StoreLanguageId(SettingsHive::Instance(), *options_.language)) {
+            std::fprintf(stderr, "kestrow: the language chosen cannot be kept in %s\n",
+                         SettingsHive::Instance().File().c_str());
+        }
+        SetCurrentLanguageId(*options_.language);
+    }
 
     // 4. The working and the outgoing store's locks are the stores' own (model/ProfileStore.h):
     // process-wide, they exist before the main window runs and after it has closed.
@@ -92,9 +108,11 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
         QApplication application(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setWindowIcon(ProgramIcon());
+        // Lets the desktop match the windows with the menu entry and its icon.
+        QGuiApplication::setDesktopFileName(kDesktopId);
 
-        InstanceServer server([this](uint32_t message, uint32_t wParam) {
-            return OnInstanceRequest(message, wParam);
+        InstanceServer server([this](uint32_t message, uint32_t wParam, uint32_t lParam) {
+            return OnInstanceRequest(message, wParam, lParam);
         });
         if (start.guarded && !server.Listen(instance_->SocketPath())) {
             // Later starts find the lock but nobody to hand over to; they end after waiting.
@@ -116,10 +134,14 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
             // device threads.
             DeviceState().OpenNotified.store(options_.start ? 1 : 0);
             QObject::connect(&window, &CKestrowDlg::mainWindowShown, [] { ReportLine("shown"); });
+            // Without a notification area the window waits on the taskbar instead.
+            QObject::connect(&window, &CKestrowDlg::mainWindowMinimized,
+                             [] { ReportLine("minimized"); });
             const bool initialised = window.OnInitDialog();
             if (initialised) {
                 ReportLine("ready ms=" + std::to_string(MillisecondsSinceProcessStart()) +
                            " pid=" + std::to_string(QCoreApplication::applicationPid()));
+                ReportLanguage();
                 window.RunModalLoop();
                 ReportLine("closed");
             }
@@ -138,11 +160,21 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
     return 0;
 }
 
-long CKestrowApp::OnInstanceRequest(uint32_t message, uint32_t wParam) {
+long CKestrowApp::OnInstanceRequest(uint32_t message, uint32_t wParam, uint32_t lParam) {
     const bool tagged = mainWindow_ != nullptr && mainWindow_->WindowUserData() == kMainWindowTag;
     ReportLine("received message=" + Hex(message) + " wparam=" + Hex(wParam) +
-               " window=" + (tagged ? "1" : "0"));
-    return tagged ? mainWindow_->SendOwnMessage(message, wParam, 0) : 0;
+               " window=" + (tagged ? "1" : "0") + " lparam=" + Hex(lParam));
+    if (!tagged) {
+        return 0;
+    }
+    if (message == UM_LANGUAGE && wParam == kLanguageNoticeTag) {
+        const int index = LanguageNoticeIndex(static_cast<int>(lParam));
+        SetCurrentLanguageId(kSupportedLanguages[index].id);
+        const long result = mainWindow_->SendOwnMessage(message, wParam, index);
+        ReportLanguage();
+        return result;
+    }
+    return mainWindow_->SendOwnMessage(message, wParam, lParam);
 }
 
 void CKestrowApp::OpenAboutBox() {

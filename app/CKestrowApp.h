@@ -42,8 +42,9 @@ public:
     void ReleaseSingleInstance() override;
 
     // A request of a later start, on the user-interface thread: delivered to the main window
-    // when it carries the window tag.
-    long OnInstanceRequest(uint32_t message, uint32_t wParam);
+    // when it carries the window tag. The language notice makes its language the one in use
+    // first, so that every text looked up from then on follows.
+    long OnInstanceRequest(uint32_t message, uint32_t wParam, uint32_t lParam = 0);
 
     void SetOptions(const LaunchOptions& options) { options_ = options; }
     void SetMainWindow(CKestrowDlg* window) { mainWindow_ = window; }

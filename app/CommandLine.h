@@ -6,6 +6,7 @@
 
 #include "platform/hid/BackendSelection.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ struct LaunchOptions {
     bool kill = false;
     bool help = false;
     bool version = false;
+    // "--language=en|pt-BR": the language id to store as the user's choice; a running instance
+    // is told and relabels itself.
+    std::optional<uint16_t> language;
     // "--simulate[=STATEFILE]" and "--model VID:PID" (platform/hid/BackendSelection.h).
     SimulationOptions simulation;
     // Set when one of those was malformed: the program says so and ends.

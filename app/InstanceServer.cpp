@@ -99,9 +99,10 @@ void InstanceServer::OnReadyRead(QLocalSocket* socket) {
     }
     const uint32_t message = GetLe32(request.constData());
     const uint32_t wParam = GetLe32(request.constData() + 4);
-    // Another instance may only ask to come forward or to close; the tag is the window's to
-    // check.
-    if (message != UM_OPEN && message != UM_KILL) {
+    const uint32_t lParam = GetLe32(request.constData() + 8);
+    // Another instance may only ask to come forward, to close or to relabel; the tag is the
+    // window's to check.
+    if (message != UM_OPEN && message != UM_KILL && message != UM_LANGUAGE) {
         socket->abort();
         return;
     }
@@ -109,15 +110,15 @@ void InstanceServer::OnReadyRead(QLocalSocket* socket) {
     // nested event loop (a message box) in which the peer gives up and its socket is deleted.
     QMetaObject::invokeMethod(
         this,
-        [this, alive = QPointer<QLocalSocket>(socket), message, wParam] {
-            Answer(alive, message, wParam);
+        [this, alive = QPointer<QLocalSocket>(socket), message, wParam, lParam] {
+            Answer(alive, message, wParam, lParam);
         },
         Qt::QueuedConnection);
 }
 
-void InstanceServer::Answer(const QPointer<QLocalSocket>& socket, uint32_t message,
-                            uint32_t wParam) {
-    const long result = handler_ ? handler_(message, wParam) : 0;
+void InstanceServer::Answer(const QPointer<QLocalSocket>& socket, uint32_t message, uint32_t wParam,
+                            uint32_t lParam) {
+    const long result = handler_ ? handler_(message, wParam, lParam) : 0;
     if (socket == nullptr || socket->state() != QLocalSocket::ConnectedState) {
         return;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The first instance's end of the single-instance socket: accepts requests of later starts of
-// the same user, hands UM_OPEN and UM_KILL to a handler on the user-interface thread and
-// answers with its result.
+// the same user, hands UM_OPEN, UM_KILL and the language notice to a handler on the
+// user-interface thread and answers with its result.
 
 #include <QObject>
 #include <QPointer>
@@ -17,7 +17,7 @@ class InstanceServer : public QObject {
     Q_OBJECT
 
 public:
-    using Handler = std::function<long(uint32_t message, uint32_t wParam)>;
+    using Handler = std::function<long(uint32_t message, uint32_t wParam, uint32_t lParam)>;
 
     explicit InstanceServer(Handler handler, QObject* parent = nullptr);
     ~InstanceServer() override;
@@ -33,7 +33,8 @@ private:
     void OnNewConnection();
     void OnReadyRead(QLocalSocket* socket);
     // Hands a request to the handler and answers the peer if it still waits.
-    void Answer(const QPointer<QLocalSocket>& socket, uint32_t message, uint32_t wParam);
+    void Answer(const QPointer<QLocalSocket>& socket, uint32_t message, uint32_t wParam,
+                uint32_t lParam);
 
     Handler handler_;
     QLocalServer* server_;

@@ -1,54 +1,13 @@
 #include "app/ProgramIcon.h"
 
-#include <QFont>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
+#include "skin/ui/ProgramIconArt.h"
+
 #include <QPixmap>
-
-namespace {
-
-QPixmap DrawKeycap(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    const QRectF body(s * 0.06, s * 0.06, s * 0.88, s * 0.88);
-    QLinearGradient side(body.topLeft(), body.bottomLeft());
-    side.setColorAt(0, QColor(0x2B, 0x30, 0x3A));
-    side.setColorAt(1, QColor(0x12, 0x15, 0x1B));
-    p.setPen(Qt::NoPen);
-    p.setBrush(side);
-    p.drawRoundedRect(body, s * 0.16, s * 0.16);
-    // The top face, lit from a glowing underside.
-    const QRectF top(s * 0.16, s * 0.12, s * 0.68, s * 0.64);
-    QLinearGradient face(top.topLeft(), top.bottomRight());
-    face.setColorAt(0, QColor(0x3A, 0x41, 0x4E));
-    face.setColorAt(1, QColor(0x24, 0x29, 0x33));
-    p.setBrush(face);
-    p.drawRoundedRect(top, s * 0.1, s * 0.1);
-    QLinearGradient glow(body.bottomLeft(), body.bottomRight());
-    glow.setColorAt(0.0, QColor(0x00, 0xC8, 0xFF));
-    glow.setColorAt(0.5, QColor(0xB0, 0x4D, 0xFF));
-    glow.setColorAt(1.0, QColor(0xFF, 0x4D, 0x8D));
-    p.setBrush(glow);
-    p.drawRoundedRect(QRectF(s * 0.16, s * 0.82, s * 0.68, s * 0.06), s * 0.03, s * 0.03);
-    QFont font("Sans Serif");
-    font.setBold(true);
-    font.setPixelSize(qMax(6, static_cast<int>(s * 0.42)));
-    p.setFont(font);
-    p.setPen(QColor(0xEE, 0xF2, 0xF8));
-    p.drawText(top, Qt::AlignCenter, "K");
-    return pixmap;
-}
-
-} // namespace
 
 QIcon ProgramIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128}) {
-        icon.addPixmap(DrawKeycap(size));
+        icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
     }
     return icon;
 }

@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
 #include "platform/OwnMessages.h"
+#include "skin/Language.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -124,7 +125,7 @@ void SingleInstance::Unlock() {
     }
 }
 
-HandOverResult HandOverMessage(const fs::path& socket, uint32_t message, uint32_t wParam,
+HandOverResult HandOverRequest(const fs::path& socket, const InstanceRequest& instanceRequest,
                                int timeoutMs, uint32_t* reply) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -143,9 +144,9 @@ HandOverResult HandOverMessage(const fs::path& socket, uint32_t message, uint32_
                                                           : HandOverResult::Failed;
     }
     unsigned char request[kInstanceRequestSize];
-    PutLe32(request, message);
-    PutLe32(request + 4, wParam);
-    PutLe32(request + 8, 0);
+    PutLe32(request, instanceRequest.message);
+    PutLe32(request + 4, instanceRequest.wParam);
+    PutLe32(request + 8, instanceRequest.lParam);
     size_t sent = 0;
     while (sent < sizeof request) {
         const ssize_t n = ::send(fd.get(), request + sent, sizeof request - sent, MSG_NOSIGNAL);
@@ -186,6 +187,17 @@ HandOverResult HandOverMessage(const fs::path& socket, uint32_t message, uint32_
     return HandOverResult::Delivered;
 }
 
+InstanceRequest RequestForLaterStart(const LaunchOptions& options) {
+    if (options.kill) {
+        return {UM_KILL, kKillTag, 0};
+    }
+    if (options.language) {
+        return {UM_LANGUAGE, kLanguageNoticeTag,
+                static_cast<uint32_t>(LanguageIndexOf(*options.language))};
+    }
+    return {UM_OPEN, kOpenTag, 0};
+}
+
 InstanceStart RunSingleInstanceSteps(SingleInstance& instance, const LaunchOptions& options,
                                      int waitMs) {
     InstanceStart start;
@@ -207,13 +219,12 @@ InstanceStart RunSingleInstanceSteps(SingleInstance& instance, const LaunchOptio
     }
 
     // Another instance holds the lock.
-    const uint32_t message = options.kill ? UM_KILL : UM_OPEN;
-    const uint32_t tag = options.kill ? kKillTag : kOpenTag;
+    const InstanceRequest request = RequestForLaterStart(options);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     start.decision = StartDecision::EndProcess;
     for (;;) {
         start.handOver =
-            HandOverMessage(instance.SocketPath(), message, tag, std::max(MsLeft(deadline), 1000));
+            HandOverRequest(instance.SocketPath(), request, std::max(MsLeft(deadline), 1000));
         if (start.handOver != HandOverResult::NoListener || MsLeft(deadline) == 0) {
             return start;
         }

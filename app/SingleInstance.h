@@ -57,9 +57,21 @@ enum class HandOverResult {
     Failed,     // anything else; the request may or may not have arrived
 };
 
+// One own message of a later start for the first instance.
+struct InstanceRequest {
+    uint32_t message = 0;
+    uint32_t wParam = 0;
+    uint32_t lParam = 0;
+};
+
 // Sends one request to the instance listening on socket and waits up to timeoutMs for its answer.
-HandOverResult HandOverMessage(const std::filesystem::path& socket, uint32_t message,
-                               uint32_t wParam, int timeoutMs, uint32_t* reply = nullptr);
+HandOverResult HandOverRequest(const std::filesystem::path& socket, const InstanceRequest& request,
+                               int timeoutMs, uint32_t* reply = nullptr);
+// The same for a message without lParam (UM_OPEN, UM_KILL).
+inline HandOverResult HandOverMessage(const std::filesystem::path& socket, uint32_t message,
+                                      uint32_t wParam, int timeoutMs, uint32_t* reply = nullptr) {
+    return HandOverRequest(socket, {message, wParam, 0}, timeoutMs, reply);
+}
 
 enum class StartDecision {
     RunAsFirst, // this is the first instance: go on with start-up
@@ -74,8 +86,12 @@ struct InstanceStart {
     HandOverResult handOver = HandOverResult::NoListener;
 };
 
+// What a later start hands over: UM_KILL for "/Kill", the language notice for "--language",
+// UM_OPEN otherwise.
+InstanceRequest RequestForLaterStart(const LaunchOptions& options);
+
 // The single-instance steps. "/Kill": hand UM_KILL to the first instance if there is one, and
-// end. Otherwise, when another instance holds the lock: hand it UM_OPEN and end; while it has
+// end. Otherwise, when another instance holds the lock: hand it its request and end; while it has
 // not begun to listen yet the request is retried for up to waitMs, and should it end meanwhile
 // this start becomes the first instance. With the lock free this start is the first instance.
 InstanceStart RunSingleInstanceSteps(SingleInstance& instance, const LaunchOptions& options,

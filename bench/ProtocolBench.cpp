@@ -7,6 +7,7 @@
 //   ArrivalNoticed
 // Run: build/bench/bench/bench_protocol
 
+#include "TrayTimingLink.h"
 #include "device/CHidDevice.h"
 #include "device/DeviceState.h"
 #include "device/MainWindowLink.h"
@@ -133,47 +134,11 @@ void KeyTableWriteDelayed(benchmark::State& state) {
 }
 BENCHMARK(KeyTableWriteDelayed)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// Records when the window heard of a removal or an arrival.
-class TimingLink : public MainWindowLink {
-public:
-    intptr_t SendOwnMessage(uint32_t, uintptr_t, intptr_t) override { return 0; }
-    bool PostOwnMessage(uint32_t, uintptr_t, intptr_t) override { return true; }
-    void RequestTimer(uint32_t) override {}
-    void HideMainWindow() override {}
-    void SetTrayState(int kind, int iconId) override {
-        if (kind != kTrayKindPresence || iconId == 0) {
-            return;
-        }
-        std::lock_guard lock(mutex_);
-        last_ = iconId;
-        when_ = Clock::now();
-        changed_.notify_all();
-    }
-    // When the tray icon became `iconId`; waits for it.
-    Clock::time_point WaitFor(int iconId) {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return last_ == iconId; });
-        return when_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int last_ = 0;
-    Clock::time_point when_;
-};
-
-class QuietSink : public MessageSink {
-public:
-    void ShowText(std::string_view, std::optional<long long>) override {}
-    bool AskYesNo(std::string_view, std::optional<long long>) override { return false; }
-};
-
 void PresenceNoticed(benchmark::State& state, bool arrival) {
     auto keyboard = std::make_shared<SimulatedKeyboard>(kSimModel5004);
     SetCurrentHidBackend(keyboard);
     DeviceState().Reset();
-    TimingLink link;
+    TrayTimingLink link;
     QuietSink sink;
     DeviceThreads threads(link, sink);
     threads.Start();

@@ -14,6 +14,9 @@ public:
     // given) with an OK button and the application title; returns after the user's OK.
     virtual void ShowText(std::string_view textKey,
                           std::optional<long long> argument = std::nullopt) = 0;
+    // Shows the same without waiting for the OK: for callers that must not be held up (the
+    // presence thread, which would notice no removal meanwhile).
+    virtual void NotifyText(std::string_view textKey) { ShowText(textKey); }
     // Asks a Yes/No question with the language text `textKey`; No is the default answer.
     // True only when the user chose Yes.
     virtual bool AskYesNo(std::string_view textKey,

@@ -121,6 +121,7 @@ bool DeviceThreads::Start() {
     if (!listenerDevice_) {
         listenerDevice_ = std::make_unique<CHidDevice>();
     }
+    changeMonitor_ = CurrentHidBackend().WatchChanges();
     listener_ = std::thread([this] { EventListenerThread(); });
     presence_ = std::thread([this] { PresenceThread(); });
     return true;
@@ -140,6 +141,9 @@ void DeviceThreads::Stop() {
         if (listenerDevice_) {
             listenerDevice_->Close();
         }
+        if (changeMonitor_) {
+            changeMonitor_->Cancel();
+        }
     }
     stopSignal_.notify_all();
     if (listener_.joinable()) {
@@ -149,6 +153,7 @@ void DeviceThreads::Stop() {
         presence_.join();
     }
     ReapIconThreads(true);
+    changeMonitor_.reset();
     gRunning.store(nullptr);
 }
 
@@ -156,6 +161,13 @@ bool DeviceThreads::Pause(unsigned ms) {
     std::unique_lock lock(stopLock_);
     return !stopSignal_.wait_for(lock, std::chrono::milliseconds(ms),
                                  [this] { return stopping_.load(); });
+}
+
+bool DeviceThreads::PauseUntilChange(unsigned ms) {
+    if (!changeMonitor_) {
+        return Pause(ms);
+    }
+    return changeMonitor_->Wait(ms) != HidChangeWait::Cancelled && !Stopping();
 }
 
 bool DeviceThreads::OpenConfigInterface(const std::string& path) {
@@ -233,7 +245,7 @@ void DeviceThreads::PresenceThread() {
             device.Close();
             OnPresenceChanged(0);
         }
-        if (!Pause(state.DeviceOpen.load() != 0 ? kPresentPollMs : kAbsentScanMs)) {
+        if (!PauseUntilChange(state.DeviceOpen.load() != 0 ? kPresentPollMs : kAbsentScanMs)) {
             break;
         }
     }
@@ -256,7 +268,7 @@ void DeviceThreads::OnPresenceChanged(int present) {
     } else {
         // A failure caused by Stop closing the device is none of the user's business.
         if (!ReadArrivalValues() && !Stopping()) {
-            sink_.ShowText("MAIN_DEFAULT_MATRIX_PROMPT");
+            sink_.NotifyText("MAIN_DEFAULT_MATRIX_PROMPT");
         }
         link_.SendOwnMessage(UM_PROFILE_RELOAD, kProfileTag, 0);
         link_.SetTrayState(kTrayKindPresence, kTrayIconPresent);

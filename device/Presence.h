@@ -16,6 +16,7 @@
 #include <vector>
 
 class CHidDevice;
+class HidChangeMonitor;
 struct HidDataItem;
 class HidPreparsedData;
 class MainWindowLink;
@@ -111,6 +112,8 @@ private:
     bool OpenConfigInterface(const std::string& path);
     // False when stopping; otherwise sleeps up to `ms` milliseconds.
     bool Pause(unsigned ms);
+    // Pause, cut short when the backend's monitor sees an interface come or go.
+    bool PauseUntilChange(unsigned ms);
     bool Stopping() const { return stopping_.load(); }
     void StartIconThread(int kind, int iconId);
     void ReapIconThreads(bool all);
@@ -127,6 +130,8 @@ private:
     std::thread presence_;
     std::thread listener_;
     std::unique_ptr<CHidDevice> listenerDevice_;
+    // nullptr when the backend cannot watch: the presence thread then scans on its period.
+    std::unique_ptr<HidChangeMonitor> changeMonitor_;
 
     // Icon threads take their turns in the order of the notices that started them, so a quick
     // "on" then "off" never leaves the special-mode icon showing.

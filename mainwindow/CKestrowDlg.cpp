@@ -42,6 +42,7 @@ CKestrowDlg::~CKestrowDlg() {
     WakeSenders();
     messageBoxes_->Release();
     deviceThreads_.reset();
+    JoinApplyWorker();
     busyIndicator_.reset();
 }
 
@@ -75,6 +76,8 @@ bool CKestrowDlg::OnInitDialog() {
         std::lock_guard guard(store.lock);
         ClearWorkingStore();
         MakeDefaultStore({}, 0, true);
+        // Nothing has been read from the keyboard yet.
+        store.standIn = true;
     }
     // The macro recorder's state belongs to the key-setting dialog, which starts it clear.
 

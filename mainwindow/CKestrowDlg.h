@@ -24,11 +24,16 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 class BusyIndicator;
 class CKestrow_DlgProfile;
 class CKestrow_DlgUpdate;
 class CPngButton;
+class QDialog;
+class QEventLoop;
+struct ApplyOutcome;
 class DeviceThreads;
 class LightingPanel;
 class ProfileManagerHost;
@@ -183,7 +188,12 @@ public:
 
     void ShowMainWindow();
     void CloseMainWindow();
+    // Saves the working file and writes the keyboard on a worker thread, and returns when that
+    // is done. Meanwhile the busy animation runs, the window takes no input and no command,
+    // and whatever else would touch the stores (a reload, the keyboard's profile notice) waits
+    // until the write is over.
     void ApplyChanges();
+    bool Applying() const { return applying_; }
     void SetPendingChanges(int flag) override;
     int PendingChanges() const { return pendingChanges_; }
 
@@ -203,6 +213,8 @@ public:
 
     // The profile bar.
     void OnProfileButton(int n);
+    // Makes profile n (3 or more: 0) the keyboard's active one; true when it now is. A negative
+    // n (the pop-up's default item) switches nothing.
     bool SwitchProfile(int n);
     void RestoreDefault();
     void ExportProfileFile();
@@ -235,6 +247,9 @@ public:
     using KeyEditor = std::function<int(int recordIndex, int id, bool macroOnly)>;
     void SetKeyEditor(KeyEditor editor) { keyEditor_ = std::move(editor); }
     bool KeyEditorOpen() const { return keyEditorOpen_ > 0; }
+    // An editor dialog (the profile manager, the key-setting dialog; in that order) that is
+    // cancelled when the keyboard goes and when the window closes. Not owned.
+    void AddEditorDialog(QDialog* dialog);
     // Whether the desktop has a notification area (asked once at start unless overridden).
     void SetNotificationAreaAvailable(bool available) {
         notificationArea_ = available;
@@ -256,10 +271,14 @@ public:
     // Menu 144 with its items relabelled (the caller shows it).
     std::unique_ptr<QMenu> BuildBackupMenu();
     bool BusyShown() const;
+    // The busy animation's next frame, 0..9.
+    int BusyFrame() const { return busyFrame_; }
 
 signals:
     // After the window was shown by ShowMainWindow.
     void mainWindowShown();
+    // After the window was minimized where, with a notification area, it would have hidden.
+    void mainWindowMinimized();
 
 public slots:
     // Cancel, the close box and Alt+F4 only hide the window.
@@ -285,8 +304,15 @@ private:
     void KillTimer(int id);
     void OnTimer(int id);
     // The keyboard's arrival, removal and own notices (DeviceEvents.cpp).
+    // UM_PROFILE_RELOAD: the keyboard's configuration replaces the working store, unless edits
+    // are pending; then the user is asked first.
     void OnProfileReload();
+    void AskAboutPendingEdits();
+    void ReloadKeyboardConfiguration();
+    // After an arrival: the profile buttons, key map and pop-up follow the keyboard.
+    void FollowArrivedKeyboard();
     void OnDisconnected();
+    void CloseEditorDialogs();
     // Timer 1051: the lighting was changed on the keyboard itself.
     void OnLightingNotice();
     // Timer 1053: the keyboard changed something of its profile by itself; the key map and
@@ -309,12 +335,20 @@ private:
     void OnLanguage(int languageIndex);
     void SetSwitchText();
     void CreateTray();
+    // Apply (Apply.cpp).
+    void PostBusy(uint32_t message);
+    void RunApplyWorker();
+    void JoinApplyWorker();
+    void OnApplyDone(const ApplyOutcome& outcome);
+    // While Apply runs, keeps action for when it is done and returns true; otherwise false.
+    bool DeferWhileApplying(std::function<void()> action);
     // Showing and closing (ShowAndClose.cpp).
     // UM_OPEN: shows the window, then reads the info block.
     void OnOpen();
     void ShowWindowNow();
     void HideOrMinimize();
     bool AnyKeyboardUnopenable() const;
+    void CloseModalWindows();
     void ReleaseStores();
     int CurrentArea() const; // ActiveProfile, or -1
 
@@ -350,6 +384,14 @@ private:
     int startedHidden_ = 0;
     int keyEditorOpen_ = 0;
     bool switchQuestionOpen_ = false;
+    bool pendingEditsQuestionOpen_ = false;
+    // An import whose write did not get through: the next Apply sends all three profiles.
+    bool allProfilesOwed_ = false;
+    bool applying_ = false;
+    std::thread applyWorker_;
+    QEventLoop* applyLoop_ = nullptr;
+    std::vector<std::function<void()>> afterApply_;
+    std::vector<QPointer<QDialog>> editorDialogs_;
     bool notificationArea_ = true;
     bool notificationAreaSet_ = false;
     bool startDeviceThreads_ = true;

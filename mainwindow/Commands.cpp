@@ -11,7 +11,32 @@
 #include <QMenu>
 #include <QUrl>
 
+namespace {
+
+// The commands that leave the stores alone, and so may run while Apply writes them (from the
+// tray: the window itself takes no input then). Exit waits for the write to finish.
+bool LeavesTheStoresAlone(int id) {
+    switch (id) {
+    case CKestrowDlg::kCommandOpen:
+    case CKestrowDlg::kCommandAbout:
+    case CKestrowDlg::kSysCommandAbout:
+    case CKestrowDlg::kCommandExit:
+    case CKestrowDlg::kIdClose:
+    case CKestrowDlg::kIdHelp:
+    case CKestrowDlg::kIdMinimize:
+    case CKestrowDlg::kIdLink:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 void CKestrowDlg::OnClicked(int id) {
+    if (applying_ && !LeavesTheStoresAlone(id)) {
+        return;
+    }
     // While lighting mode is on, clicks on the keyboard picture paint keys; else keys and G-keys
     // open the editor, and the buttons of no key of their own do nothing.
     const bool keyOrGKey = GKeyIndexOf(id) >= 0 || KeyButtonIndexOf(id) >= 0;
@@ -29,6 +54,9 @@ void CKestrowDlg::OnClicked(int id) {
 }
 
 void CKestrowDlg::OnCommand(int id) {
+    if (applying_ && !LeavesTheStoresAlone(id)) {
+        return;
+    }
     switch (id) {
     case kCommandOpen:
         ShowMainWindow();

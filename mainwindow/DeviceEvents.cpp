@@ -5,49 +5,106 @@
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/LightingPanel.h"
 #include "model/KeyboardTransfer.h"
+#include "model/ProfileStore.h"
 #include "skin/ui/CPngButton.h"
 
 #include <QApplication>
+#include <QMetaObject>
+
+namespace {
+
+constexpr size_t kActiveProfileByte = 10;
+
+} // namespace
 
 void CKestrowDlg::OnProfileReload() {
+    if (DeferWhileApplying([this] { OnProfileReload(); })) {
+        return;
+    }
+    if (pendingChanges_ != 0) {
+        // The edits are the user's: asked about once the presence thread has gone on, so that
+        // the question holds up neither the arrival nor the watch for the next removal.
+        if (!pendingEditsQuestionOpen_) {
+            pendingEditsQuestionOpen_ = true;
+            QMetaObject::invokeMethod(this, &CKestrowDlg::AskAboutPendingEdits,
+                                      Qt::QueuedConnection);
+        }
+        return;
+    }
+    ReloadKeyboardConfiguration();
+}
+
+void CKestrowDlg::AskAboutPendingEdits() {
+    if (closing_) {
+        pendingEditsQuestionOpen_ = false;
+        return;
+    }
+    // Only Yes discards: a question closed without an answer keeps the edits.
+    const bool take =
+        pendingChanges_ == 0 || messages_->AskYesNo("MAIN_PROMPT_KEEP_CHANGES", std::nullopt);
+    pendingEditsQuestionOpen_ = false;
+    if (closing_ || DeferWhileApplying([this] { OnProfileReload(); })) {
+        return;
+    }
+    // A keyboard that went again while the question was open has nothing to take.
+    if (take && DeviceState().DeviceOpen.load() != 0) {
+        ReloadKeyboardConfiguration();
+    } else {
+        FollowArrivedKeyboard();
+    }
+}
+
+void CKestrowDlg::ReloadKeyboardConfiguration() {
     ReloadFromKeyboard(false, this);
-    const int p = DeviceState().CachedProfile.load();
-    if (p >= 0 && p <= 2) {
+    {
+        ProfileStore& store = WorkingStore();
+        std::lock_guard guard(store.lock);
+        // The keyboard's own configuration replaces whatever an import still owed it.
+        if (!store.standIn) {
+            allProfilesOwed_ = false;
+        }
+    }
+    FollowArrivedKeyboard();
+}
+
+void CKestrowDlg::FollowArrivedKeyboard() {
+    const int p = CurrentArea();
+    if (p >= 0) {
         CheckProfileButton(p);
         DeviceState().CurrentProfile = p;
     }
-    // The reload described the buttons; the flip and, in colour view, the marks follow.
-    ApplyFlipLayout();
+    RefreshKeyButtons();
     if (viewMode_ == 1) {
         RefreshMarks();
     }
     BuildProfileMenu(false);
     lightingPanel_->ReloadAfterArrival();
-    // Without a notification area the window could not be reached: it comes forward itself.
-    // (The reload is the arrival itself, so the keyboard is there even though the presence
-    // thread marks it present only after this message.)
-    if (!notificationArea_ && !closing_) {
-        ShowWindowNow();
-    }
 }
 
 void CKestrowDlg::OnLightingNotice() {
     KillTimer(kTimerLighting);
+    // A reread inside Apply's session would end it.
+    if (DeferWhileApplying([this] { OnLightingNotice(); })) {
+        return;
+    }
     lightingPanel_->ReloadAndRefresh();
 }
 
 void CKestrowDlg::OnProfileNotice() {
     KillTimer(kTimerProfile);
+    if (DeferWhileApplying([this] { OnProfileNotice(); })) {
+        return;
+    }
     const bool followed = FollowKeyboardProfile();
     lightingPanel_->OnProfileNotice(followed);
 }
 
 bool CKestrowDlg::FollowKeyboardProfile() {
     uint8_t info[kInfoBlockLength] = {};
-    if (CmdReadInfoBlock(info) != kCmdOk || info[10] >= kProfileCount) {
+    if (CmdReadInfoBlock(info) != kCmdOk || info[kActiveProfileByte] >= kProfileCount) {
         return false;
     }
-    const int p = info[10];
+    const int p = info[kActiveProfileByte];
     DeviceState().CurrentProfile = p;
     if (DeviceState().CachedProfile.load() == p) {
         return true;
@@ -64,26 +121,32 @@ bool CKestrowDlg::FollowKeyboardProfile() {
     return true;
 }
 
+void CKestrowDlg::AddEditorDialog(QDialog* dialog) {
+    editorDialogs_.emplace_back(dialog);
+}
+
+void CKestrowDlg::CloseEditorDialogs() {
+    for (const QPointer<QDialog>& dialog : editorDialogs_) {
+        if (dialog != nullptr && dialog->isVisible()) {
+            dialog->reject();
+        }
+    }
+}
+
 void CKestrowDlg::OnDisconnected() {
     if (shell_ != nullptr) {
         shell_->CloseAboutBox();
     }
-    // Any open modal dialog (key setting, profile manager, file dialogs, message boxes) is
-    // closed as if cancelled.
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != this && w->isVisible() && w->isModal()) {
-            if (auto* dialog = qobject_cast<QDialog*>(w)) {
-                dialog->reject();
-            } else {
-                w->close();
-            }
-        }
-    }
+    // Questions and file dialogs stay with the user: what they lead to meets the absent
+    // keyboard and says so, and no edit is lost.
+    CloseEditorDialogs();
+    // Whatever is plugged in next may hold another macro order.
+    ForgetKeyboardMacroOrder();
     lightingPanel_->MoveFocusAfterDisconnection();
 }
 
 void CKestrowDlg::CheckProfileButton(int p) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kProfileCount; ++i) {
         if (CPngButton* b = Button(kIdProfile1 + i)) {
             b->SetCheck(i == p, true);
         }

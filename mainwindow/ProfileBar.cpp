@@ -50,13 +50,18 @@ void CKestrowDlg::OnProfileButton(int n) {
 }
 
 bool CKestrowDlg::SwitchProfile(int n) {
-    // The pop-up's first item, the default profile, arrives as -1: like every number outside
-    // the keyboard's three it means the first profile.
-    if (n < 0 || n >= kProfileCount) {
+    if (n >= kProfileCount) {
         n = 0;
     }
     if (keyEditorOpen_ > 0) {
         messages_->ShowText("PROFILE_SEELCT_PROMPT2", std::nullopt);
+        return false;
+    }
+    // The pop-up's first item, the default profile, arrives as -1: the keyboard has no such
+    // profile, so nothing switches, and pending edits are neither asked about nor dropped.
+    if (n < 0) {
+        RefreshKeyButtons();
+        BuildProfileMenu(false);
         return false;
     }
     // A second request while the question is on screen would switch under the edits it is
@@ -160,7 +165,8 @@ void CKestrowDlg::ImportProfileFile() {
         messages_->ShowText("MAIN_NO_DEVICE_PROMPT", std::nullopt);
         return;
     }
-    bool ok = false;
+    bool saved = false;
+    bool written = false;
     {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
@@ -170,13 +176,14 @@ void CKestrowDlg::ImportProfileFile() {
             messages_->ShowText("MAIN_PROMPT_INPORT", std::nullopt);
             return;
         }
-        const bool saved = SaveWorkingFile(false);
-        const bool written = WriteStoreToKeyboard(true, messages_);
-        ok = saved && written;
+        saved = SaveWorkingFile(false);
+        written = WriteStoreToKeyboard(true, messages_);
         RefreshKeyButtons();
     }
-    // What did not reach the keyboard (or the working file) stays pending, as after Apply.
-    SetPendingChanges(ok ? 0 : 1);
+    // What did not reach the keyboard (or the working file) stays pending, as after Apply, and
+    // the Apply that sends it owes the keyboard all three profiles.
+    SetPendingChanges(saved && written ? 0 : 1);
+    allProfilesOwed_ = !written;
     // The file brought its own marks; colour view would otherwise go on showing the old ones.
     if (viewMode_ == 1) {
         RefreshMarks();

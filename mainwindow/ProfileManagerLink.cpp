@@ -27,6 +27,8 @@ int CKestrowDlg::OpenProfileManager() {
     if (profileManager_ == nullptr) {
         profileManagerLink_ = std::make_shared<ProfileManagerLink>(*this);
         profileManager_ = new CKestrow_DlgProfile(*profileManagerLink_, this);
+        // The first editor the removal of the keyboard closes.
+        AddEditorDialog(profileManager_);
     }
     return profileManager_->DoModal();
 }

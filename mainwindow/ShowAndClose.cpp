@@ -11,6 +11,7 @@
 #include "skin/ui/CPngButton.h"
 #include "widgets/CTrayIcon.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <chrono>
@@ -89,8 +90,21 @@ void CKestrowDlg::HideOrMinimize() {
     // Without a notification area a hidden window could not be brought back.
     if (notificationArea_) {
         hide();
-    } else if (isVisible()) {
+    } else if (!closing_) {
         showMinimized();
+        emit mainWindowMinimized();
+    }
+}
+
+void CKestrowDlg::CloseModalWindows() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible() && w->isModal()) {
+            if (auto* dialog = qobject_cast<QDialog*>(w)) {
+                dialog->reject();
+            } else {
+                w->close();
+            }
+        }
     }
 }
 
@@ -117,8 +131,10 @@ void CKestrowDlg::CloseMainWindow() {
     if (shell_ != nullptr) {
         shell_->CloseAboutBox();
     }
-    // The editors and any other modal window close as if cancelled.
-    OnDisconnected();
+    // The editors, then any other modal window (a question, a file dialog) close as if
+    // cancelled: nothing they lead to may act on the stores released below.
+    CloseEditorDialogs();
+    CloseModalWindows();
     if (shell_ != nullptr) {
         shell_->ReleaseSingleInstance();
     }
@@ -130,6 +146,8 @@ void CKestrowDlg::CloseMainWindow() {
     if (deviceThreads_) {
         deviceThreads_->Stop();
     }
+    // An Apply still writing finishes first; it holds the stores.
+    JoinApplyWorker();
     if (tray_ != nullptr) {
         tray_->Remove();
     }

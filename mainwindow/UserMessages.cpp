@@ -72,6 +72,31 @@ void MessageBoxes::Inform(const QString& caption, const QString& text) {
     });
 }
 
+void MessageBoxes::NotifyText(std::string_view textKey) {
+    const QString text = Text(textKey, std::nullopt);
+    std::shared_ptr<Shared> shared = shared_;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        app,
+        [owner = owner_, text, shared] {
+            {
+                std::lock_guard guard(shared->lock);
+                if (shared->released) {
+                    return;
+                }
+            }
+            auto* box = new QMessageBox(QMessageBox::Information, ApplicationTitle(), text,
+                                        QMessageBox::Ok, owner.data());
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setModal(true);
+            box->show();
+        },
+        Qt::QueuedConnection);
+}
+
 void MessageBoxes::ShowText(std::string_view textKey, std::optional<long long> argument) {
     Inform(ApplicationTitle(), Text(textKey, argument));
 }

@@ -31,6 +31,8 @@ public:
     bool AskYesNo(std::string_view textKey, std::optional<long long> argument) override;
     void ShowPathText(std::string_view textKey, const std::filesystem::path& path) override;
     void ShowUncaptioned(std::string_view textKey) override;
+    // The box is opened on the user-interface thread and nothing waits for its OK.
+    void NotifyText(std::string_view textKey) override;
 
     // The text of a language key with its number filled in.
     static QString Text(std::string_view textKey, std::optional<long long> argument);

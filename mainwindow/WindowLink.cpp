@@ -74,7 +74,7 @@ void CKestrowDlg::HideMainWindow() {
     }
     if (!linkClosed_) {
         QMetaObject::invokeMethod(
-            this, [this] { hide(); }, Qt::QueuedConnection);
+            this, [this] { HideOrMinimize(); }, Qt::QueuedConnection);
     }
 }
 
@@ -97,7 +97,7 @@ intptr_t CKestrowDlg::HandleOwnMessage(uint32_t message, uintptr_t wParam, intpt
     case UM_STARTED:
         if (wParam == kStartedTag) {
             startedHidden_ = 1;
-            hide();
+            HideOrMinimize();
         }
         break;
     case UM_PROFILE_RELOAD:

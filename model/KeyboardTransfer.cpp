@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -33,6 +35,57 @@ struct FactoryTable {
 
 uint16_t ReadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+// The ids of the macros in the keyboard's macro area, in area order, as far as this program
+// knows them: noted at each read of the area and at each write of it that got through. The key
+// tables of the profiles a write leaves alone name macros by these positions.
+std::mutex gKeyboardMacroIdsLock;
+std::optional<std::vector<uint16_t>> gKeyboardMacroIds;
+
+void NoteKeyboardMacroIds(std::optional<std::vector<uint16_t>> ids) {
+    std::lock_guard guard(gKeyboardMacroIdsLock);
+    gKeyboardMacroIds = std::move(ids);
+}
+
+std::vector<uint16_t> MacroIdsOf(std::span<const MacroRecord> macros) {
+    std::vector<uint16_t> ids;
+    ids.reserve(macros.size());
+    for (const MacroRecord& macro : macros) {
+        ids.push_back(macro.id);
+    }
+    return ids;
+}
+
+// The position a key table gives the macro with this id: 0 when none has it.
+size_t TablePosition(const std::vector<uint16_t>& ids, uint16_t id) {
+    const auto it = std::find(ids.begin(), ids.end(), id);
+    return it == ids.end() ? 0 : static_cast<size_t>(it - ids.begin());
+}
+
+// Whether the keyboard's key table of a profile other than `active` names one of its macros by
+// a position that the new macro list moves (or whose position on the keyboard is not known).
+bool OtherTablesNameMovedMacros(const KeyRecordBlock& block, std::span<const MacroRecord> macros,
+                                int active) {
+    const std::vector<uint16_t> ids = MacroIdsOf(macros);
+    std::lock_guard guard(gKeyboardMacroIdsLock);
+    for (int p = 0; p < kProfileCount; ++p) {
+        if (p == active) {
+            continue;
+        }
+        for (int r = 0; r < kRecordsPerArea; ++r) {
+            const KeyAssignment& record = block.Record(p, r);
+            if (record.type != AssignmentType::kMacro) {
+                continue;
+            }
+            const auto id = static_cast<uint16_t>(record.value);
+            if (!gKeyboardMacroIds ||
+                TablePosition(*gKeyboardMacroIds, id) != TablePosition(ids, id)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -88,12 +141,17 @@ void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int a
     DecodeKeyTableInto(table, factory.layout, block, area);
 }
 
-bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
+namespace {
+
+// Which key tables a write sends with the macro area.
+enum class TablesToSend { ActiveProfile, OneProfile, AllProfiles };
+
+bool SendStore(TablesToSend sent, int profile, MessageSink* messages) {
     ProfileStore& working = WorkingStore();
     ProfileStore& outgoing = OutgoingStore();
     std::lock_guard workingGuard(working.lock);
     std::lock_guard outgoingGuard(outgoing.lock);
-    if (!working.block) {
+    if (!working.block || working.standIn) {
         return false;
     }
     outgoing.block.reset();
@@ -123,16 +181,20 @@ bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
     }
     EncodeMacroArea(outgoing.macros, area, areaSize, withNames);
 
-    if (MacroDeletedFlag.load()) {
-        allProfiles = true;
-    }
     int first = 0;
     int last = kProfileCount - 1;
-    if (!allProfiles) {
+    if (sent != TablesToSend::AllProfiles) {
+        const int target = sent == TablesToSend::OneProfile ? profile : ActiveProfile();
         // Without an active profile there is no table to send.
-        first = last = ActiveProfile();
-        if (first < 0) {
+        if (target < 0) {
             return false;
+        }
+        // The other profiles' tables on the keyboard play macros by their place in the area, so
+        // they are rewritten after a used macro was deleted and whenever the new area moves a
+        // macro one of them plays.
+        if (!MacroDeletedFlag.load() &&
+            !OtherTablesNameMovedMacros(*outgoing.block, outgoing.macros, target)) {
+            first = last = target;
         }
     }
     std::array<std::array<uint8_t, kKeyTableBufferSize>, kProfileCount> tables{};
@@ -148,14 +210,34 @@ bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
                   written;
     }
     CmdEndSession();
+    // Every table on the keyboard now plays the new area's order. After a failure an area may
+    // be partly written or a table left on the old order: the order is unknown then.
+    NoteKeyboardMacroIds(written ? std::optional(MacroIdsOf(outgoing.macros)) : std::nullopt);
     if (!withNames && messages) {
         messages->ShowText("EXTRA_PROFILE_SPACE_TIGHT");
     }
-    MacroDeletedFlag.store(false);
+    // A write that did not get through still owes the keyboard all three tables.
+    if (written) {
+        MacroDeletedFlag.store(false);
+    }
     return written;
 }
 
-bool ReadKeyboardToFile(const std::filesystem::path& path) {
+} // namespace
+
+bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
+    return SendStore(allProfiles ? TablesToSend::AllProfiles : TablesToSend::ActiveProfile, -1,
+                     messages);
+}
+
+bool WriteStoreProfileToKeyboard(int profile, MessageSink* messages) {
+    if (profile < 0 || profile >= kProfileCount) {
+        return false;
+    }
+    return SendStore(TablesToSend::OneProfile, profile, messages);
+}
+
+bool ReadKeyboardImage(std::string& image) {
     if (ActiveProfile() < 0) {
         return false;
     }
@@ -180,6 +262,7 @@ bool ReadKeyboardToFile(const std::filesystem::path& path) {
         }
     }
     const std::vector<MacroRecord> macros = DecodeMacroArea(area);
+    NoteKeyboardMacroIds(MacroIdsOf(macros));
 
     auto block = std::make_unique<KeyRecordBlock>();
     StampHeader(*block, static_cast<uint32_t>(macros.size()), 0, 0);
@@ -190,13 +273,18 @@ bool ReadKeyboardToFile(const std::filesystem::path& path) {
                                                 std::min(length, kKeyTableBufferSize)),
                        *block, p);
     }
-    std::string image(sizeof(KeyRecordBlock) + macros.size() * sizeof(MacroRecord), '\0');
+    image.assign(sizeof(KeyRecordBlock) + macros.size() * sizeof(MacroRecord), '\0');
     std::memcpy(image.data(), block.get(), sizeof(KeyRecordBlock));
     if (!macros.empty()) {
         std::memcpy(image.data() + sizeof(KeyRecordBlock), macros.data(),
                     macros.size() * sizeof(MacroRecord));
     }
-    return WriteFileAtomically(path, image);
+    return true;
+}
+
+bool ReadKeyboardToFile(const std::filesystem::path& path) {
+    std::string image;
+    return ReadKeyboardImage(image) && WriteFileAtomically(path, image);
 }
 
 void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
@@ -215,6 +303,7 @@ void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
             ClearWorkingStore();
             MakeDefaultStore({}, 0, true);
         }
+        working.standIn = !loaded;
         if (buttons) {
             DescribeAllButtons(*buttons);
         }
@@ -231,7 +320,7 @@ bool SaveWorkingFile(bool lock) {
         guard.lock();
     }
     const int n = ActiveProfile();
-    if (n < 0) {
+    if (n < 0 || working.standIn) {
         return false;
     }
     const std::filesystem::path path = ProfilePath(n);
@@ -240,4 +329,8 @@ bool SaveWorkingFile(bool lock) {
         return false;
     }
     return WriteProfileFile(false, path);
+}
+
+void ForgetKeyboardMacroOrder() {
+    NoteKeyboardMacroIds(std::nullopt);
 }

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <span>
+#include <string>
 
 class KeyButtonSink;
 class MessageSink;
@@ -27,21 +28,33 @@ void EncodeKeyTable(int profile, std::span<uint8_t, kKeyTableBufferSize> out);
 void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int area);
 
 // Snapshots the working store into the outgoing store and sends the macro area and the key
-// table of ActiveProfile, or of all three profiles (forced after a used macro was deleted).
-// Macros that do not fit MacroCapacity even without names: "EXTRA_MACRO_TOO_LONG", nothing
-// sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after the session. True only when
-// the macro area and every key table were written. Callers hold the working store's lock.
+// table of ActiveProfile, or of all three profiles: forced after a used macro was deleted (until
+// a write gets through), and whenever the new area moves a macro that another profile's table
+// on the keyboard plays. Macros that do not fit MacroCapacity even without names:
+// "EXTRA_MACRO_TOO_LONG", nothing sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after
+// the session. A stand-in store is never sent. True only when the macro area and every key
+// table were written. Callers hold the working store's lock.
 bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages);
+// The same for the key table of profile (0..2) whether it is active or not (all three after a
+// used macro was deleted, or when the new area moves a macro another table plays). False, with
+// nothing sent, for a profile outside 0..2.
+bool WriteStoreProfileToKeyboard(int profile, MessageSink* messages);
 
 // Reads the keyboard's three key tables and its macro area and writes them as a complete
 // profile file. False, with the file untouched, when any read fails or no profile is active.
 bool ReadKeyboardToFile(const std::filesystem::path& path);
+// The same read, giving the bytes of that file.
+bool ReadKeyboardImage(std::string& image);
 
 // Replaces the working store with the keyboard's configuration (through the working file of
-// the active profile), or with an all-default store when it cannot be read; redescribes the
+// the active profile), or with an all-default stand-in when it cannot be read; redescribes the
 // buttons and, unless keepChanged, clears the pending flag. buttons may be null.
 void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons);
 
 // Writes the working store over the existing working file of ActiveProfile; false (nothing
-// written) when there is no such file or no active profile.
+// written) when there is no such file, no active profile, or the store is a stand-in.
 bool SaveWorkingFile(bool lock);
+
+// The keyboard may have been changed elsewhere (it was unplugged): until its macro area is read
+// or written again, a write sends every profile whose table plays a macro.
+void ForgetKeyboardMacroOrder();

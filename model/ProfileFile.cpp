@@ -272,7 +272,11 @@ bool LoadProfileFile(const std::filesystem::path& path) {
         if (!file.Read(bytes, static_cast<size_t>(std::min<unsigned long long>(described, size)))) {
             return false;
         }
-        return ParseProfileFileImage(bytes, store);
+        if (!ParseProfileFileImage(bytes, store)) {
+            return false;
+        }
+        store.standIn = false;
+        return true;
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -312,4 +316,5 @@ void ClearWorkingStore() {
     store.macros.clear();
     store.macros.shrink_to_fit();
     store.block.reset();
+    store.standIn = false;
 }

@@ -67,8 +67,8 @@ bool ParseProfileFileImage(std::string_view bytes, ProfileStore& store);
 // write or the file cannot be written.
 bool WriteProfileFile(bool lock, const std::filesystem::path& path);
 
-// Replaces the working store with the file's contents; false (working store untouched) when
-// the file is missing, cannot be opened for reading, or is truncated.
+// Replaces the working store with the file's contents (no longer a stand-in); false (working
+// store untouched) when the file is missing, cannot be opened for reading, or is truncated.
 bool LoadProfileFile(const std::filesystem::path& path);
 
 inline constexpr int kProfileFileValid = 1;
@@ -82,5 +82,6 @@ inline constexpr int kProfileFileNoMemory = -3;
 // field.
 int CheckProfileFile(const std::filesystem::path& path, FileMessageSink* sink);
 
-// Releases the working store's strings, macros and block. The caller holds its lock.
+// Releases the working store's strings, macros and block (and its stand-in mark). The caller
+// holds its lock.
 void ClearWorkingStore();

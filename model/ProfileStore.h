@@ -37,6 +37,9 @@ struct ProfileStore {
     std::unique_ptr<KeyRecordBlock> block; // null while released
     std::vector<MacroRecord> macros;       // at most 100
     StringTable strings;
+    // Set while the store is the all-default stand-in for a keyboard whose configuration
+    // could not be read: saving or sending it would wipe what the keyboard holds.
+    bool standIn = false;
 };
 
 ProfileStore& WorkingStore();

@@ -11,3 +11,7 @@ inline constexpr const char* kApplicationTitle = "Kestrow";
 
 // Section PROFILES of that area ("Flip", the record delay, the numbered "PROFILE" values).
 inline constexpr const char* kProfilesSettingsKey = "Software\\Kestrow_Ostrel\\Kestrow\\PROFILES";
+
+// The program's name on the desktop: its desktop entry, its AppStream id and its icon in the
+// icon theme (packaging/).
+inline constexpr const char* kDesktopId = "org.example.Kestrow";

@@ -6,8 +6,10 @@
 #include "platform/UserFolders.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace {
 
@@ -20,6 +22,10 @@ constexpr int kMaxFieldWidth = 256;
 
 uint16_t LanguageIdOfLocale(std::string_view locale) {
     locale = locale.substr(0, locale.find_first_of(".@"));
+    // The C locale's messages are the English ones.
+    if (locale == "C" || locale == "POSIX") {
+        return kEnglishUs;
+    }
     const size_t separator = locale.find('_');
     const std::string_view language = locale.substr(0, separator);
     const std::string_view territory =
@@ -151,7 +157,8 @@ uint16_t SystemDefaultLanguageId() {
             return LanguageIdOfLocale(value);
         }
     }
-    return 0;
+    // No variable set is the C locale.
+    return kEnglishUs;
 }
 
 int LanguageIndexOf(uint16_t id) {
@@ -163,10 +170,23 @@ int LanguageIndexOf(uint16_t id) {
     return 0;
 }
 
-uint16_t ResolveLanguageId(SettingsHive& hive) {
+namespace {
+
+constexpr uint32_t kLanguageNotAsked = 0xFFFFFFFFu;
+
+std::atomic<uint32_t>& LanguageInUse() {
+    static std::atomic<uint32_t> id{kLanguageNotAsked};
+    return id;
+}
+
+std::optional<uint16_t> StoredLanguageId(SettingsHive& hive) {
     if (const auto stored = hive.ReadDword(kAppRegistryKey, kLanguageIdValue); stored && *stored) {
         return *stored > 0xFFFF ? kPortugueseBrazil : static_cast<uint16_t>(*stored);
     }
+    return std::nullopt;
+}
+
+uint16_t SystemLanguageChoice() {
     uint16_t id = SystemDefaultLanguageId();
     if (id == kPortuguesePortugal) {
         id = kPortugueseBrazil;
@@ -175,13 +195,53 @@ uint16_t ResolveLanguageId(SettingsHive& hive) {
     if (id == 0 || kSupportedLanguages[LanguageIndexOf(id)].id != id) {
         id = kPortugueseBrazil;
     }
-    hive.WriteDword(kAppRegistryKey, kLanguageIdValue, id);
     return id;
 }
 
-uint16_t CurrentLanguageId() {
-    static const uint16_t id = ResolveLanguageId(SettingsHive::Instance());
+} // namespace
+
+uint16_t ResolveLanguageId(SettingsHive& hive) {
+    if (const std::optional<uint16_t> stored = StoredLanguageId(hive)) {
+        return *stored;
+    }
+    const uint16_t id = SystemLanguageChoice();
+    StoreLanguageId(hive, id);
     return id;
+}
+
+uint16_t PeekLanguageId(SettingsHive& hive) {
+    return StoredLanguageId(hive).value_or(SystemLanguageChoice());
+}
+
+bool StoreLanguageId(SettingsHive& hive, uint16_t id) {
+    return hive.WriteDword(kAppRegistryKey, kLanguageIdValue, id);
+}
+
+std::optional<uint16_t> LanguageIdFromName(std::string_view name) {
+    if (IniNamesEqual(name, "en")) {
+        return kEnglishUs;
+    }
+    if (IniNamesEqual(name, "pt-BR") || IniNamesEqual(name, "pt_BR")) {
+        return kPortugueseBrazil;
+    }
+    return std::nullopt;
+}
+
+uint16_t CurrentLanguageId() {
+    static std::once_flag asked;
+    std::call_once(asked, [] {
+        // A choice made before the first question stands.
+        if (LanguageInUse().load() == kLanguageNotAsked) {
+            uint32_t expected = kLanguageNotAsked;
+            LanguageInUse().compare_exchange_strong(expected,
+                                                    ResolveLanguageId(SettingsHive::Instance()));
+        }
+    });
+    return static_cast<uint16_t>(LanguageInUse().load());
+}
+
+void SetCurrentLanguageId(uint16_t id) {
+    LanguageInUse().store(id);
 }
 
 int CurrentLanguageIndex() {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,16 +26,20 @@ inline constexpr SupportedLanguage kSupportedLanguages[] = {{0x0416}, {0x0000}, 
 inline constexpr int kSupportedLanguageCount = 3;
 
 // The system's language from LC_ALL, LC_MESSAGES, LANG (the first one set and not empty):
-// pt_BR gives 0x0416, pt_PT 0x0816, en and en_* 0x0409 (letter case, ".codeset" and
-// "@modifier" do not matter); 0 when none is set or the language is another.
+// pt_BR gives 0x0416, pt_PT 0x0816, en and en_* 0x0409, and so do the C and POSIX locales,
+// which are also what no variable at all means (letter case, ".codeset" and "@modifier" do not
+// matter); 0 for any other language.
 uint16_t SystemDefaultLanguageId();
 
 // The language id in use: the stored choice, or on the first run the system's (0x0816 taken as
 // 0x0416, anything unsupported as 0x0416), which is then stored. Asked once per run: the
-// answer of the first call stands until the process ends.
+// answer of the first call stands until SetCurrentLanguageId changes it.
 uint16_t CurrentLanguageId();
 // Index of CurrentLanguageId() in kSupportedLanguages; 0 when it is not there.
 int CurrentLanguageIndex();
+// Makes id the language in use from now on (a running program told of a new choice). Stores
+// nothing.
+void SetCurrentLanguageId(uint16_t id);
 
 // What CurrentLanguageId does, on one hive and without keeping the answer: the stored
 // "dwLanguageId" of kAppRegistryKey when it is a DWORD other than 0 (returned even when it is
@@ -42,6 +47,16 @@ int CurrentLanguageIndex();
 // otherwise the system's choice as above, written to the hive (kept in memory when the hive
 // cannot be written).
 uint16_t ResolveLanguageId(SettingsHive& hive);
+// The same choice without writing anything: for programs that follow the window's language
+// but must not make the first-run choice for it.
+uint16_t PeekLanguageId(SettingsHive& hive);
+// Stores id as the chosen language; false when the hive cannot be written.
+bool StoreLanguageId(SettingsHive& hive, uint16_t id);
+
+// The language a user names on the command line: "en" (0x0409) or "pt-BR" (0x0416), in any
+// letter case and with "_" for "-"; nullopt for anything else.
+std::optional<uint16_t> LanguageIdFromName(std::string_view name);
+
 // Index of id in kSupportedLanguages; 0 when it is not there.
 int LanguageIndexOf(uint16_t id);
 

@@ -8,6 +8,8 @@
 // exactly the paths that ListInterfaces() returned. A backend may append "&colNN" (two decimal
 // digits, from 01) when one device node carries several top-level collections.
 
+#include "platform/hid/HidChangeMonitor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -77,6 +79,10 @@ public:
 
     // Whether the interface still exists, without any traffic to the device.
     virtual bool PathExists(const std::string& path) = 0;
+
+    // A monitor that wakes a waiter when an interface appears or goes; nullptr when this
+    // backend cannot watch, and the caller then finds changes by listing alone.
+    virtual std::unique_ptr<HidChangeMonitor> WatchChanges() { return nullptr; }
 };
 
 // The backend chosen at start-up for the whole process: the hidraw backend unless a program

@@ -1,6 +1,7 @@
 #include "platform/hid/HidrawBackend.h"
 
 #include "platform/hid/ReportDescriptor.h"
+#include "platform/hid/UdevChangeMonitor.h"
 
 #include <algorithm>
 #include <array>
@@ -477,4 +478,11 @@ bool HidrawBackend::PathExists(const std::string& path) {
     }
     return vendorId == parsed.vendorId && productId == parsed.productId &&
            ::access((kDevRoot + parsed.name).c_str(), F_OK) == 0;
+}
+
+std::unique_ptr<HidChangeMonitor> HidrawBackend::WatchChanges() {
+    if (watch_ == HidrawChangeWatch::ScanOnly) {
+        return nullptr;
+    }
+    return UdevChangeMonitor::Create();
 }

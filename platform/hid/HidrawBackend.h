@@ -22,12 +22,22 @@
 #include <cstdint>
 #include <string>
 
+// Whether WatchChanges() offers a udev monitor; ScanOnly leaves finding changes to listing.
+enum class HidrawChangeWatch { Udev, ScanOnly };
+
 class HidrawBackend : public HidBackend {
 public:
+    explicit HidrawBackend(HidrawChangeWatch watch = HidrawChangeWatch::Udev) : watch_(watch) {}
+
     bool ListInterfaces(std::vector<std::string>& paths) override;
     std::unique_ptr<HidInterface> Open(const std::string& path, const HidOpenFlags& flags,
                                        HidOpenError& error) override;
     bool PathExists(const std::string& path) override;
+    // A UdevChangeMonitor on the hidraw subsystem; nullptr with ScanOnly or without udev.
+    std::unique_ptr<HidChangeMonitor> WatchChanges() override;
+
+private:
+    HidrawChangeWatch watch_;
 };
 
 // The parts of a path of the form above.

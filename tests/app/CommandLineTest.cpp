@@ -89,3 +89,25 @@ TEST(CommandLine, HelpAndVersionAndUnknownArguments) {
         EXPECT_NE(usage.find(named), std::string::npos) << named;
     }
 }
+
+TEST(CommandLine, TheLanguageChoice) {
+    EXPECT_EQ(Parse({}).language, std::nullopt);
+    EXPECT_EQ(Parse({"--language=en"}).language, 0x0409);
+    EXPECT_EQ(Parse({"--language=pt-BR"}).language, 0x0416);
+    const LaunchOptions separate = Parse({"--language", "PT_br", "/Start"});
+    EXPECT_EQ(separate.language, 0x0416);
+    EXPECT_TRUE(separate.start);
+    EXPECT_EQ(separate.error, "");
+
+    // A language we do not have, or none at all, is said, not ignored.
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--language=de"}, {"--language="}, {"--language"}}) {
+        const LaunchOptions options = Parse(bad);
+        EXPECT_EQ(options.language, std::nullopt) << bad[0];
+        EXPECT_NE(options.error.find("--language"), std::string::npos) << bad[0];
+    }
+    // "--language" takes the next argument as its value, even one that looks like a switch.
+    const LaunchOptions swallowed = Parse({"--language", "/Kill"});
+    EXPECT_FALSE(swallowed.kill);
+    EXPECT_NE(swallowed.error, "");
+}

@@ -8,6 +8,7 @@
 #include "app/SingleInstance.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"
+#include "skin/ui/CPngButton.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -56,9 +57,9 @@ protected:
     PrivateUserFolders folders_;
     CKestrowApp app_;
     CKestrowDlg window_{&app_};
-    InstanceServer server_{[this](uint32_t message, uint32_t wParam) {
+    InstanceServer server_{[this](uint32_t message, uint32_t wParam, uint32_t lParam) {
         ++requests_;
-        return app_.OnInstanceRequest(message, wParam);
+        return app_.OnInstanceRequest(message, wParam, lParam);
     }};
     int requests_ = 0;
     uint32_t reply_ = 0xFFFFFFFF;
@@ -103,12 +104,51 @@ TEST_F(Server, OtherMessagesFromOutsideAreRefused) {
     // Delivered, UM_STARTED would hide the window.
     EXPECT_EQ(Send(UM_STARTED, kStartedTag), HandOverResult::Failed);
     EXPECT_EQ(Send(UM_PROFILE_RELOAD, kProfileTag), HandOverResult::Failed);
-    EXPECT_EQ(Send(UM_LANGUAGE, kLanguageNoticeTag), HandOverResult::Failed);
+    EXPECT_EQ(Send(UM_DISCONNECTED, 0), HandOverResult::Failed);
     EXPECT_EQ(requests_, 0);
     EXPECT_TRUE(window_.isVisible());
     // The server still serves the next request.
     EXPECT_EQ(Send(UM_KILL, kKillTag), HandOverResult::Delivered);
     EXPECT_FALSE(window_.isVisible());
+}
+
+TEST_F(Server, ALanguageNoticeOfALaterStartRelabelsTheRunningWindow) {
+    const uint16_t before = CurrentLanguageId();
+    SetCurrentLanguageId(0x0409);
+    const auto applyText = [this] {
+        return window_.Button(CKestrowDlg::kIdApply)->text().toStdString();
+    };
+    const std::string english = LangText("PROFILE_APPLY", 2);
+    const std::string portuguese = LangText("PROFILE_APPLY", 0);
+    ASSERT_NE(english, portuguese);
+    const auto sendLanguage = [this](uint32_t tag, uint32_t index) {
+        return FromOtherProcess([&] {
+            return HandOverRequest(Socket(), {UM_LANGUAGE, tag, index}, 5000, &reply_);
+        });
+    };
+
+    // Before its initialisation the window carries no tag, and nothing changes.
+    EXPECT_EQ(sendLanguage(kLanguageNoticeTag, 0), HandOverResult::Delivered);
+    EXPECT_EQ(CurrentLanguageId(), 0x0409);
+
+    ASSERT_TRUE(window_.OnInitDialog());
+    EXPECT_EQ(applyText(), english);
+    EXPECT_EQ(sendLanguage(kOpenTag, 0), HandOverResult::Delivered); // a wrong tag
+    EXPECT_EQ(CurrentLanguageId(), 0x0409);
+    EXPECT_EQ(applyText(), english);
+
+    EXPECT_EQ(sendLanguage(kLanguageNoticeTag, 0), HandOverResult::Delivered);
+    EXPECT_EQ(CurrentLanguageId(), 0x0416); // for every text looked up from now on
+    EXPECT_EQ(applyText(), portuguese);
+    EXPECT_FALSE(window_.isVisible()); // relabelled, not brought forward
+
+    EXPECT_EQ(sendLanguage(kLanguageNoticeTag, 2), HandOverResult::Delivered);
+    EXPECT_EQ(applyText(), english);
+    // An index outside the list is taken as 0, as every language notice.
+    EXPECT_EQ(sendLanguage(kLanguageNoticeTag, 7), HandOverResult::Delivered);
+    EXPECT_EQ(CurrentLanguageId(), 0x0416);
+    EXPECT_EQ(applyText(), portuguese);
+    SetCurrentLanguageId(before);
 }
 
 TEST_F(Server, ASilentOrShortRequestDoesNotBlockTheNextOne) {
@@ -140,9 +180,9 @@ TEST_F(Server, AStaleSocketIsReplaced) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(fd);
 
-    InstanceServer next([this](uint32_t message, uint32_t wParam) {
+    InstanceServer next([this](uint32_t message, uint32_t wParam, uint32_t lParam) {
         ++requests_;
-        return app_.OnInstanceRequest(message, wParam);
+        return app_.OnInstanceRequest(message, wParam, lParam);
     });
     ASSERT_TRUE(next.Listen(Socket()));
     EXPECT_EQ(Send(UM_OPEN, kOpenTag), HandOverResult::Delivered);
@@ -157,7 +197,7 @@ TEST_F(Server, APeerThatGivesUpWhileTheWindowIsBusyIsNoHarm) {
     int handled = 0;
     QPointer<QMessageBox> open;
     InstanceServer* server = nullptr;
-    InstanceServer busy([&](uint32_t, uint32_t) {
+    InstanceServer busy([&](uint32_t, uint32_t, uint32_t) {
         if (++handled == 1) {
             QMessageBox box(QMessageBox::Information, "", "no keyboard");
             open = &box;

@@ -161,6 +161,22 @@ TEST(InstanceSteps, ALaterStartTakesOverWhenTheFirstEndsBeforeListening) {
     EXPECT_TRUE(later.Holds());
 }
 
+TEST(InstanceSteps, WhatALaterStartHandsOver) {
+    const auto request = [](std::vector<std::string> arguments) {
+        const InstanceRequest r = RequestForLaterStart(ParseCommandLine(arguments));
+        return std::vector<uint32_t>{r.message, r.wParam, r.lParam};
+    };
+    EXPECT_EQ(request({}), (std::vector<uint32_t>{UM_OPEN, kOpenTag, 0}));
+    EXPECT_EQ(request({"/Start"}), (std::vector<uint32_t>{UM_OPEN, kOpenTag, 0}));
+    // The language notice carries the index of the language chosen.
+    EXPECT_EQ(request({"--language=en"}),
+              (std::vector<uint32_t>{UM_LANGUAGE, kLanguageNoticeTag, 2}));
+    EXPECT_EQ(request({"--language", "pt-BR"}),
+              (std::vector<uint32_t>{UM_LANGUAGE, kLanguageNoticeTag, 0}));
+    // The close request goes first.
+    EXPECT_EQ(request({"--language=en", "/Kill"}), (std::vector<uint32_t>{UM_KILL, kKillTag, 0}));
+}
+
 TEST(HandOver, NobodyListeningOrNoUsableSocket) {
     TempDir dir;
     const fs::path folder = PrivateFolder(dir, "run");

@@ -2,6 +2,8 @@
 // skin picture, the user's first colour files, the resident program.
 
 #include "AppTestSupport.h"
+#include "platform/ProgramNames.h"
+#include "platform/SettingsHive.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -102,7 +104,8 @@ protected:
     static int ExitCodeOf(QProcess& process) {
         // waitForFinished is false for a process that has already ended.
         if (process.state() != QProcess::NotRunning && !process.waitForFinished(kGuardMs)) {
-            ADD_FAILURE() << "kestrow did not end: " << process.readAllStandardError().toStdString();
+            ADD_FAILURE() << "kestrow did not end: "
+                          << process.readAllStandardError().toStdString();
             process.kill();
             process.waitForFinished();
             return -1;
@@ -138,6 +141,16 @@ TEST_F(Kestrow, ASecondStartHandsOverOpenAndEndsWithoutAWindow) {
     EXPECT_EQ(ExitCodeOf(*first), 0);
     EXPECT_TRUE(Contains(Report("first"), "received message=0x4D4B wparam=0x4C4C494B window=1"));
     EXPECT_TRUE(Contains(Report("first"), "closed"));
+}
+
+TEST_F(Kestrow, AStartSwitchLaunchWithoutANotificationAreaStartsMinimized) {
+    // The offscreen desktop of the tests has no notification area.
+    std::unique_ptr<QProcess> first = StartFirst();
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "minimized"); }))
+        << Lines(Report("first"));
+    EXPECT_FALSE(Contains(Report("first"), "shown"));
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*first), 0);
 }
 
 TEST_F(Kestrow, TheCloseRequestInAnyLetterCase) {
@@ -314,4 +327,51 @@ TEST_F(Kestrow, AKeyboardThatCannotBeSimulatedIsAnErrorNotASilentStart) {
     std::unique_ptr<QProcess> first = StartFirst();
     EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
     EXPECT_EQ(ExitCodeOf(*first), 0);
+}
+
+TEST_F(Kestrow, TheLanguageChoiceRelabelsTheRunningProgramAndIsKept) {
+    const ScopedEnv all("LC_ALL", std::nullopt);
+    const ScopedEnv messages("LC_MESSAGES", std::nullopt);
+    const ScopedEnv lang("LANG", "C");
+    const fs::path hive = dir_ / "config" / "Halvex  KB01" / "registry.ini";
+    const auto stored = [&] {
+        return SettingsHive(hive).ReadDword(kAppRegistryKey, "dwLanguageId");
+    };
+
+    // A first start in the C locale takes English, and keeps it as the choice.
+    std::unique_ptr<QProcess> first = StartFirst();
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "language id=0x0409"); }))
+        << Lines(Report("first"));
+    EXPECT_EQ(stored(), 0x0409u);
+
+    // A later start with a choice stores it, hands it over and ends without a window.
+    std::unique_ptr<QProcess> bad = Start({"--language=de"}, Report("bad"));
+    EXPECT_EQ(ExitCodeOf(*bad), 2);
+    EXPECT_NE(bad->readAllStandardError().indexOf("--language"), -1);
+    EXPECT_EQ(Run({"--language=pt-BR"}, Report("second")), 0);
+    EXPECT_EQ(Lines(Report("second")), "");
+    EXPECT_EQ(stored(), 0x0416u);
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "language id=0x0416"); }))
+        << Lines(Report("first"));
+    EXPECT_TRUE(Contains(Report("first"), "received message=0x5041 wparam=0x4C414E47 window=1"));
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*first), 0);
+
+    // The choice outlives the run, whatever the locale.
+    fs::remove(Report("first"));
+    std::unique_ptr<QProcess> next = StartFirst();
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "language id=0x0416"); }))
+        << Lines(Report("first"));
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*next), 0);
+
+    // With nobody running, the start that chooses is the first instance, in its language.
+    fs::remove(Report("first"));
+    std::unique_ptr<QProcess> english =
+        Start({"/Start", "--simulate", "--language=en"}, Report("first"));
+    EXPECT_TRUE(WaitFor([&] { return Contains(Report("first"), "language id=0x0409"); }))
+        << Lines(Report("first"));
+    EXPECT_EQ(stored(), 0x0409u);
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*english), 0);
 }

@@ -1,5 +1,5 @@
 // The main window's life over a simulated keyboard: hidden start, arrival and removal, Apply,
-// own messages from other threads, and desktops without a notification area.
+// own messages from other threads.
 
 #include "MainWindowFixture.h"
 #include "model/KeyRecordAccess.h"
@@ -35,12 +35,6 @@ public:
     bool PathExists(const std::string&) override { return true; }
 };
 
-uint16_t RecordType(int profile, KeyCode code) {
-    std::lock_guard guard(WorkingStore().lock);
-    const KeyAssignment* r = WorkingRecord(profile, RecordIndexOfCode(code));
-    return r == nullptr ? 0xFFFF : r->type;
-}
-
 } // namespace
 
 TEST_F(MainWindowTest, StartsHiddenAndTheArrivalLoadsTheKeyboardsConfiguration) {
@@ -55,8 +49,8 @@ TEST_F(MainWindowTest, StartsHiddenAndTheArrivalLoadsTheKeyboardsConfiguration) 
 
     EXPECT_EQ(DeviceState().CachedProfile.load(), 1);
     EXPECT_EQ(DeviceState().CurrentProfile.load(), 1);
-    EXPECT_EQ(RecordType(1, 0x1E), AssignmentType::kDisabled);
-    EXPECT_EQ(RecordType(0, 0x1E), AssignmentType::kDefault);
+    EXPECT_EQ(StoredType(1, 0x1E), AssignmentType::kDisabled);
+    EXPECT_EQ(StoredType(0, 0x1E), AssignmentType::kDefault);
     EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
     EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
@@ -121,12 +115,7 @@ TEST_F(MainWindowTest, ApplySendsTheActiveProfileOnlyAndClearsTheFlag) {
     SetKeyboardActiveProfile(2);
     StartWindow();
     ASSERT_TRUE(WaitForArrival());
-    {
-        std::lock_guard guard(WorkingStore().lock);
-        KeyAssignment* a = CurrentRecord(0x1E);
-        ASSERT_NE(a, nullptr);
-        a->type = AssignmentType::kDisabled;
-    }
+    SetActiveType(0x1E, AssignmentType::kDisabled);
     dlg_->SetPendingChanges(1);
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdApply)->isEnabled());
     keyboard_->ClearFrameLog();
@@ -205,21 +194,21 @@ TEST_F(MainWindowTest, AThreadWaitingOnASentMessageIsReleasedWhenTheWindowCloses
     EXPECT_FALSE(dlg_->PostOwnMessage(UM_OPEN, kOpenTag, 0));
 }
 
-TEST_F(MainWindowTest, UnpluggingHidesTheWindowAndClosesWhatIsOpen) {
+TEST_F(MainWindowTest, UnpluggingHidesTheWindowAndClosesTheEditors) {
     StartWindow();
     ASSERT_TRUE(WaitForArrival());
     dlg_->SendOwnMessage(UM_OPEN, kOpenTag, 0);
     ASSERT_TRUE(dlg_->isVisible());
-    // A modal dialog over the window, as an editor would be; the keyboard goes while it is
-    // open.
+    // An editor dialog over the window; the keyboard goes while it is open.
     QDialog editor(dlg_.get());
     editor.setModal(true);
+    dlg_->AddEditorDialog(&editor);
     bool editorWasOpen = false;
     QTimer::singleShot(200, [&] {
         editorWasOpen = editor.isVisible();
         keyboard_->Unplug();
     });
-    editor.exec(); // returns only when something closes it
+    EXPECT_EQ(editor.exec(), QDialog::Rejected); // returns only when something closes it
     EXPECT_TRUE(editorWasOpen);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg_->isVisible(); }, 3000));
     EXPECT_EQ(DeviceState().CachedProfile.load(), -1);
@@ -235,19 +224,6 @@ TEST_F(MainWindowTest, TrayIconFollowsTheSpecialMode) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->TrayIconId() == 142; }, 3000));
     keyboard_->PushConsumerNotice(kSimNoticeSpecialModeOff);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->TrayIconId() == 141; }, 3000));
-}
-
-TEST_F(MainWindowTest, WithoutANotificationAreaTheWindowStaysReachable) {
-    notificationArea_ = false;
-    StartWindow(true, true); // even with "/Start"
-    ASSERT_TRUE(WaitForArrival());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->isVisible(); }, 2000));
-    // The close box and Cancel minimize instead of hiding into a tray that is not there.
-    dlg_->close();
-    EXPECT_TRUE(dlg_->isVisible());
-    EXPECT_TRUE(dlg_->isMinimized());
-    dlg_->OnCommand(CKestrowDlg::IDCANCEL);
-    EXPECT_TRUE(dlg_->isVisible());
 }
 
 TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {

@@ -1,9 +1,14 @@
 #include "MainWindowFixture.h"
 
+#include "model/KeyRecordAccess.h"
+#include "model/KeyboardTransfer.h"
 #include "model/ProfileStore.h"
 #include "platform/UserFolders.h"
 #include "platform/hid/HidBackend.h"
+#include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
+
+#include <QApplication>
 
 std::vector<uint8_t> RequestCommands(const SimulatedKeyboard& keyboard) {
     std::vector<uint8_t> commands;
@@ -33,6 +38,36 @@ std::vector<unsigned> RequestOffsets(const SimulatedKeyboard& keyboard, uint8_t 
     return offsets;
 }
 
+uint16_t StoredType(int profile, KeyCode code) {
+    std::lock_guard guard(WorkingStore().lock);
+    const KeyAssignment* r = WorkingRecord(profile, RecordIndexOfCode(code));
+    return r == nullptr ? 0xFFFF : r->type;
+}
+
+uint16_t ActiveType(KeyCode code) {
+    std::lock_guard guard(WorkingStore().lock);
+    const KeyAssignment* r = CurrentRecord(code);
+    return r == nullptr ? 0xFFFF : r->type;
+}
+
+void SetActiveType(KeyCode code, uint16_t type) {
+    std::lock_guard guard(WorkingStore().lock);
+    KeyAssignment* r = CurrentRecord(code);
+    ASSERT_NE(r, nullptr);
+    r->type = type;
+}
+
+QMessageBox* VisibleMessageBox(std::string_view textKey) {
+    const QString text = QString::fromStdString(LangText(textKey, CurrentLanguageIndex()));
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box != nullptr && box->isVisible() && box->text() == text) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
 void MainWindowTest::SetUp() {
     SetProgramFolder(BinFolder());
     DeviceState().Reset();
@@ -42,6 +77,7 @@ void MainWindowTest::SetUp() {
 
 void MainWindowTest::TearDown() {
     DestroyWindow();
+    ForgetKeyboardMacroOrder();
     DeviceState().Reset();
     SetCurrentHidBackend(nullptr);
 }
@@ -74,9 +110,18 @@ void MainWindowTest::StartWindow(bool plugged, bool startSwitch) {
     // "/Start": the first arrival does not bring the window forward.
     DeviceState().OpenNotified = startSwitch ? 1 : 0;
     dlg_ = std::make_unique<CKestrowDlg>(&shell_);
-    dlg_->SetUserMessages(&messages_);
+    if (!messageBoxes_) {
+        dlg_->SetUserMessages(&messages_);
+    }
     dlg_->SetNotificationAreaAvailable(notificationArea_);
     ASSERT_TRUE(dlg_->InitDialog());
+}
+
+void MainWindowTest::StartOnProfile(int p) {
+    SetKeyboardActiveProfile(p);
+    StartWindow();
+    ASSERT_TRUE(WaitForArrival());
+    keyboard_->ClearFrameLog();
 }
 
 bool MainWindowTest::WaitForArrival() {
@@ -89,9 +134,16 @@ bool MainWindowTest::WaitForArrival() {
         5000);
 }
 
-void MainWindowTest::StartOnProfile(int p) {
-    SetKeyboardActiveProfile(p);
-    StartWindow();
-    ASSERT_TRUE(WaitForArrival());
-    keyboard_->ClearFrameLog();
+bool MainWindowTest::UnplugAndWait() {
+    keyboard_->Unplug();
+    return QTest::qWaitFor(
+        [&] { return DeviceState().KeyboardPresent.load() == 0 && dlg_->TrayIconId() == 128; },
+        5000);
+}
+
+bool MainWindowTest::ReplugAndWait() {
+    keyboard_->Replug();
+    return QTest::qWaitFor(
+        [&] { return DeviceState().KeyboardPresent.load() == 1 && dlg_->TrayIconId() == 141; },
+        5000);
 }

@@ -8,6 +8,7 @@
 #include "mainwindow/CKestrowDlg.h"
 #include "platform/hid/SimulatedKeyboard.h"
 
+#include <QMessageBox>
 #include <QTest>
 #include <deque>
 #include <functional>
@@ -89,6 +90,14 @@ std::vector<uint8_t> RequestCommands(const SimulatedKeyboard& keyboard);
 std::vector<uint8_t> FoldedCommands(const SimulatedKeyboard& keyboard);
 // Offsets of the requests of one command.
 std::vector<unsigned> RequestOffsets(const SimulatedKeyboard& keyboard, uint8_t command);
+// The type of a working-store record: of a profile, or of the active one; 0xFFFF when there is
+// no such record.
+uint16_t StoredType(int profile, KeyCode code);
+uint16_t ActiveType(KeyCode code);
+// Gives the active profile's record of a key another type, as an editor would.
+void SetActiveType(KeyCode code, uint16_t type);
+// The message box on screen whose text is that of a language key, or nullptr.
+QMessageBox* VisibleMessageBox(std::string_view textKey);
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -104,6 +113,12 @@ protected:
     void StartOnProfile(int p);
     void DestroyWindow();
 
+    // Unplugs the keyboard and waits until the window has handled the removal.
+    bool UnplugAndWait();
+    // Plugs it in again and waits until the window has handled the arrival (the active
+    // profile's button need not follow: the arrival's reads may fail).
+    bool ReplugAndWait();
+
     // The keyboard's key table of a profile with one position changed.
     void SetKeyboardPosition(int profile, int position, std::array<uint8_t, 3> bytes);
     void SetKeyboardActiveProfile(int profile);
@@ -114,4 +129,6 @@ protected:
     RecordingShell shell_;
     std::unique_ptr<CKestrowDlg> dlg_;
     bool notificationArea_ = true;
+    // Real message boxes instead of the scripted answers.
+    bool messageBoxes_ = false;
 };

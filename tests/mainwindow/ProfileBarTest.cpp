@@ -16,19 +16,6 @@ namespace {
 
 constexpr int kFactoryPositionA = 19;
 
-uint16_t ActiveType(KeyCode code) {
-    std::lock_guard guard(WorkingStore().lock);
-    const KeyAssignment* r = CurrentRecord(code);
-    return r == nullptr ? 0xFFFF : r->type;
-}
-
-void SetActiveType(KeyCode code, uint16_t type) {
-    std::lock_guard guard(WorkingStore().lock);
-    KeyAssignment* r = CurrentRecord(code);
-    ASSERT_NE(r, nullptr);
-    r->type = type;
-}
-
 std::string ReadAll(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -300,8 +287,7 @@ TEST_F(ProfileBarTest, ThePopUpsItemsSwitchAndTheProfileButtonsFollow) {
         WorkingRecord(0, 0)->ColourMark = 1;
     }
     EXPECT_EQ(dlg_->Button(1058)->PickedFace(), CPngButton::Face::Custom1);
-    // The first item, the default profile, is the keyboard's first profile.
-    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst);
+    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst + 1); // $Profile0
     EXPECT_EQ(keyboard_->ActiveProfile(), 0);
     EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1)->GetCheck());
     EXPECT_FALSE(dlg_->Button(CKestrowDlg::kIdProfile1 + 1)->GetCheck());
@@ -351,4 +337,20 @@ TEST_F(ProfileBarTest, AnImportTheKeyboardDidNotTakeStaysPending) {
     EXPECT_EQ(FoldedCommands(*keyboard_), (std::vector<uint8_t>{1, 10, 8, 2}));
     EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0);
     EXPECT_EQ(dlg_->PendingChanges(), 0);
+}
+
+TEST_F(ProfileBarTest, ThePopUpsDefaultItemSwitchesNothing) {
+    StartOnProfile(2);
+    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst);
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
+    EXPECT_EQ(keyboard_->ActiveProfile(), 2);
+    EXPECT_TRUE(dlg_->Button(CKestrowDlg::kIdProfile1 + 2)->GetCheck());
+    // Nothing switches, so pending edits are neither asked about nor dropped.
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    dlg_->SetPendingChanges(1);
+    dlg_->OnCommand(CKestrowDlg::kProfileMenuFirst);
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
+    EXPECT_TRUE(messages_.Shown().empty());
+    EXPECT_EQ(ActiveType(0x1E), AssignmentType::kDisabled);
+    EXPECT_EQ(dlg_->PendingChanges(), 1);
 }

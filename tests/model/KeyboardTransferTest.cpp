@@ -113,6 +113,37 @@ TEST_F(Transfer, ApplySendsTheMacroAreaAndOnlyTheActiveTable) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(Transfer, OneProfileCanBeSentWhetherItIsActiveOrNot) {
+    DeviceState().CachedProfile.store(0);
+    const int a = PositionOf(0x01E);
+    Block().Record(2, 0x01E) = {AssignmentType::kMedia, 0, 7};
+    Block().Record(1, 0x01E) = {AssignmentType::kDisabled};
+    const auto table0 = keyboard->KeyTable(0);
+    const auto table1 = keyboard->KeyTable(1);
+    EXPECT_TRUE(WriteStoreProfileToKeyboard(2, &messages));
+    const auto commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteMacroArea), 1);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable), 7);
+    for (const SimFrame& f : Requests()) {
+        if (f.bytes[3] == CmdCode::WriteKeyTable) {
+            EXPECT_GE(FrameOffset(f), 2 * 378);
+        }
+    }
+    EXPECT_EQ(KeyboardSlot(2, a), (SlotAction{SlotAction::kConsumer, 0xE2, 0}));
+    EXPECT_EQ(keyboard->KeyTable(0), table0);
+    EXPECT_EQ(keyboard->KeyTable(1), table1);
+
+    keyboard->ClearFrameLog();
+    EXPECT_FALSE(WriteStoreProfileToKeyboard(3, &messages));
+    EXPECT_FALSE(WriteStoreProfileToKeyboard(-1, &messages));
+    EXPECT_TRUE(Requests().empty());
+    // After a used macro was deleted every profile goes, as with Apply.
+    MacroDeletedFlag.store(true);
+    EXPECT_TRUE(WriteStoreProfileToKeyboard(2, &messages));
+    const auto all = Commands();
+    EXPECT_EQ(std::count(all.begin(), all.end(), CmdCode::WriteKeyTable), 21);
+}
+
 TEST_F(Transfer, EverySentTableMirrorsPosition95At87) {
     const int p95 = 95;
     const KeyCode key95 =
@@ -176,6 +207,49 @@ TEST_F(Transfer, ADeletedMacroForcesAllThreeTables) {
     EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
     const auto again = Commands();
     EXPECT_EQ(std::count(again.begin(), again.end(), CmdCode::WriteKeyTable), 7);
+}
+
+TEST_F(Transfer, ADeletedMacroStillForcesAllThreeTablesAfterAWriteThatFailed) {
+    DeviceState().CachedProfile.store(2);
+    MacroDeletedFlag.store(true);
+    keyboard->FailWrites(kSimForever);
+    EXPECT_FALSE(WriteStoreToKeyboard(false, &messages));
+    keyboard->FailWrites(0);
+    EXPECT_TRUE(MacroDeletedFlag.load());
+    keyboard->ClearFrameLog();
+    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    const auto commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable), 21);
+}
+
+TEST_F(Transfer, AnotherProfilesTableIsRewrittenWhenTheMacroItPlaysMoves) {
+    // The keyboard holds macros 1 and 2; its first profile's A key plays the second.
+    auto& macros = WorkingStore().macros;
+    macros.assign(2, MacroRecord{});
+    macros[0].id = 1;
+    macros[1].id = 2;
+    DeviceState().CachedProfile.store(1);
+    ASSERT_TRUE(WriteStoreToKeyboard(true, &messages));
+    const int a = PositionOf(0x01E);
+    ASSERT_GE(a, 0);
+    Block().Record(0, 0x01E) = {AssignmentType::kMacro, 1, 2};
+    auto tablesSent = [&] {
+        keyboard->ClearFrameLog();
+        EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+        const auto commands = Commands();
+        return std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable) / 7;
+    };
+    // The order the keyboard holds stays: the active table only.
+    EXPECT_EQ(tablesSent(), 1);
+    // A macro that no key plays goes in front: macro 2 moves, its player follows.
+    macros.insert(macros.begin(), MacroRecord{});
+    macros[0].id = 3;
+    EXPECT_EQ(tablesSent(), 3);
+    EXPECT_EQ(KeyboardSlot(0, a), (SlotAction{SlotAction::kSpecial, 1, 2}));
+    EXPECT_EQ(tablesSent(), 1);
+    // An order the program does not know (the keyboard was away) is not relied on.
+    ForgetKeyboardMacroOrder();
+    EXPECT_EQ(tablesSent(), 3);
 }
 
 TEST_F(Transfer, MacroReferencesAreSixteenBitIdsEverywhere) {

@@ -10,6 +10,7 @@
 #include "device/MessageSink.h"
 #include "device/Protocol.h"
 #include "model/KeyButtonSink.h"
+#include "model/KeyboardTransfer.h"
 #include "model/ProfileFile.h"
 #include "platform/hid/HidBackend.h"
 #include "platform/hid/SimulatedKeyboard.h"
@@ -79,6 +80,7 @@ protected:
         std::lock_guard guard(WorkingStore().lock);
         ClearWorkingStore();
         MacroDeletedFlag.store(false);
+        ForgetKeyboardMacroOrder();
     }
 
     // Sets InfoBlock byte `index` on the keyboard.

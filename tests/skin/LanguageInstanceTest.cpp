@@ -24,3 +24,21 @@ TEST(CurrentLanguage, IsDecidedOnceAndStoredInTheUsersHive) {
     EXPECT_EQ(CurrentLanguageId(), 0x0409);
     EXPECT_EQ(CurrentLanguageIndex(), 2);
 }
+
+TEST(CurrentLanguage, AChoiceMadeWhileRunningIsUsedAtOnceAndStoresNothing) {
+    TempDir dir;
+    const ScopedEnv config("XDG_CONFIG_HOME", (dir / "config").string());
+    const ScopedEnv all("LC_ALL", std::nullopt);
+    const ScopedEnv messages("LC_MESSAGES", std::nullopt);
+    const ScopedEnv lang("LANG", "en_US.UTF-8");
+
+    // Made before the first question, it is the answer; the system's is neither asked nor
+    // stored.
+    SetCurrentLanguageId(0x0416);
+    EXPECT_EQ(CurrentLanguageId(), 0x0416);
+    EXPECT_EQ(CurrentLanguageIndex(), 0);
+    EXPECT_EQ(SettingsHive::Instance().ReadDword(kAppRegistryKey, kLanguageIdValue), std::nullopt);
+
+    SetCurrentLanguageId(0x0409);
+    EXPECT_EQ(CurrentLanguageIndex(), 2);
+}

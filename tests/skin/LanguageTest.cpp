@@ -50,12 +50,16 @@ TEST(Language, SystemDefaultFromTheLocaleVariables) {
         {std::nullopt, std::nullopt, "EN_us", 0x0409},
         {std::nullopt, std::nullopt, "de_DE.UTF-8", 0},
         {std::nullopt, std::nullopt, "pt", 0},
-        {std::nullopt, std::nullopt, "C", 0},
-        {std::nullopt, std::nullopt, std::nullopt, 0},
+        // The C locale's messages are English, and no variable at all is the C locale.
+        {std::nullopt, std::nullopt, "C", 0x0409},
+        {std::nullopt, std::nullopt, "POSIX", 0x0409},
+        {std::nullopt, std::nullopt, "C.UTF-8", 0x0409},
+        {std::nullopt, std::nullopt, std::nullopt, 0x0409},
         {"en_US.UTF-8", "pt_BR", "pt_PT", 0x0409}, // LC_ALL first
         {std::nullopt, "pt_PT", "en_US", 0x0816},  // then LC_MESSAGES
         {"", "", "pt_BR", 0x0416},                 // empty counts as not set
-        {"C.UTF-8", std::nullopt, "en_US", 0},     // a set variable decides, known or not
+        {"de_DE.UTF-8", std::nullopt, "en_US", 0}, // a set variable decides, known or not
+        {"C", std::nullopt, "pt_BR.UTF-8", 0x0409},
     };
     for (const Case& c : cases) {
         const Locale locale(c.all, c.messages, c.lang);
@@ -74,7 +78,8 @@ TEST_F(LanguageChoice, FirstRunStoresTheSystemsSupportedLanguage) {
         {"pt_PT.UTF-8", 0x0416}, // Portugal is taken as Brazil
         {"pt_BR.UTF-8", 0x0416}, {"en_AU.UTF-8", 0x0409},
         {"de_DE.UTF-8", 0x0416}, // anything unsupported
-        {"C", 0x0416},
+        {"C", 0x0409},           // a first start in the C locale takes English
+        {"POSIX", 0x0409},
     };
     for (const Case& c : cases) {
         hive_ = std::make_unique<SettingsHive>(dir_ / (std::string(c.lang) + ".ini"));
@@ -119,6 +124,28 @@ TEST_F(LanguageChoice, AnUnwritableHiveStillGivesTheLanguageForThisRun) {
     EXPECT_EQ(ResolveLanguageId(Hive()), 0x0409);
     EXPECT_EQ(ResolveLanguageId(Hive()), 0x0409); // kept in memory, not asked again
     EXPECT_EQ(Stored(), 0x0409u);
+}
+
+TEST_F(LanguageChoice, PeekingFollowsTheStoredChoiceAndWritesNothing) {
+    const Locale locale(std::nullopt, std::nullopt, "en_US.UTF-8");
+    EXPECT_EQ(PeekLanguageId(Hive()), 0x0409);
+    EXPECT_EQ(StoredOnDisk(), std::nullopt);
+
+    ASSERT_TRUE(StoreLanguageId(Hive(), 0x0416));
+    EXPECT_EQ(PeekLanguageId(Hive()), 0x0416); // LANG only counts while nothing is stored
+    EXPECT_EQ(StoredOnDisk(), 0x0416u);
+    ASSERT_TRUE(StoreLanguageId(Hive(), 0x0409));
+    EXPECT_EQ(ResolveLanguageId(Hive()), 0x0409);
+}
+
+TEST(Language, NamesOnTheCommandLine) {
+    EXPECT_EQ(LanguageIdFromName("en"), 0x0409);
+    EXPECT_EQ(LanguageIdFromName("EN"), 0x0409);
+    EXPECT_EQ(LanguageIdFromName("pt-BR"), 0x0416);
+    EXPECT_EQ(LanguageIdFromName("pt_br"), 0x0416);
+    for (const char* bad : {"", "pt", "pt-PT", "english", "en-US", "0x0409"}) {
+        EXPECT_EQ(LanguageIdFromName(bad), std::nullopt) << bad;
+    }
 }
 
 TEST(Language, NoticeIndexAndFileNames) {

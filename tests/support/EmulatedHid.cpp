@@ -73,10 +73,24 @@ void EmulatedHid::Unplug(const std::string& id, int node, int deviceSide) {
     const int null = ::open("/dev/null", O_RDWR);
     ::dup2(null, deviceSide);
     ::close(null);
-    const std::string parent = "/sys/devices/virtual/hid/" + id;
-    umockdev_testbed_remove_device(testbed_,
-                                   (parent + "/hidraw/hidraw" + std::to_string(node)).c_str());
-    umockdev_testbed_remove_device(testbed_, parent.c_str());
+    // As the kernel does: the node's "remove" first, each sent while its device still exists
+    // (removing a device sends nothing by itself).
+    umockdev_testbed_uevent(testbed_, NodeSysPath(id, node).c_str(), "remove");
+    umockdev_testbed_remove_device(testbed_, NodeSysPath(id, node).c_str());
+    umockdev_testbed_uevent(testbed_, DeviceSysPath(id).c_str(), "remove");
+    umockdev_testbed_remove_device(testbed_, DeviceSysPath(id).c_str());
+}
+
+void EmulatedHid::Uevent(const std::string& syspath, const char* action) {
+    umockdev_testbed_uevent(testbed_, syspath.c_str(), action);
+}
+
+std::string EmulatedHid::DeviceSysPath(const std::string& id) {
+    return "/sys/devices/virtual/hid/" + id;
+}
+
+std::string EmulatedHid::NodeSysPath(const std::string& id, int node) {
+    return DeviceSysPath(id) + "/hidraw/hidraw" + std::to_string(node);
 }
 
 std::string EmulatedHid::RootDir() const {

@@ -23,9 +23,16 @@ public:
     // Returns the device side of the node (raw mode), or -1.
     int Add(const std::string& id, uint16_t vendor, uint16_t product, int node,
             const std::vector<uint8_t>& descriptor);
-    // Hangs the node up, then removes the hidraw device and its parent.
+    // Hangs the node up, then removes the hidraw device and its parent, with their uevents.
     void Unplug(const std::string& id, int node, int deviceSide);
+    // Sends a uevent (for example "add" or "change") for a device of the testbed; Add and
+    // Unplug send theirs themselves.
+    void Uevent(const std::string& syspath, const char* action);
     std::string RootDir() const;
+
+    // The sysfs paths of a device `id` and of its hidraw node.
+    static std::string DeviceSysPath(const std::string& id);
+    static std::string NodeSysPath(const std::string& id, int node);
 
 private:
     UMockdevTestbed* testbed_;

@@ -321,6 +321,11 @@ TEST_F(KestrowctlTest, ExitCodes) {
                              "--version", "--effect", "--four-colour", "--defaults"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
+    for (const char* word :
+         {"keys", "key [--profile N]", "macro add", "macro type", "macro delete", "macro rename",
+          "new FILE", "diff FILE1", "--file FILE.fwc", "--capacity", "--delay"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
 
     // The other model, kept in its state file.
     CtlRun info = Ctl({"--model", "320f:5000", "info"});

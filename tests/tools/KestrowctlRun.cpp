@@ -7,23 +7,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
-                     const std::string& stdoutFile) {
+namespace {
+
+CtlRun RunWithLocale(const std::vector<std::string>& args, const std::filesystem::path& home,
+                     const std::string& stdoutFile, const std::vector<std::string>& locale) {
     CtlRun run;
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         return run;
     }
-    const std::vector<std::string> environment = {
+    std::vector<std::string> environment = {
         "HOME=" + home.string(),
         "XDG_CONFIG_HOME=" + (home / "config").string(),
         "XDG_DATA_HOME=" + (home / "data").string(),
         "XDG_STATE_HOME=" + (home / "state").string(),
         "XDG_RUNTIME_DIR=" + home.string(),
-        "LANG=en_US.UTF-8",
         "PATH=/usr/bin:/bin",
     };
+    environment.insert(environment.end(), locale.begin(), locale.end());
     const pid_t pid = fork();
     if (pid == 0) {
         const int devNull = open("/dev/null", O_RDONLY);
@@ -78,6 +80,19 @@ CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem
         run.exitCode = WEXITSTATUS(status);
     }
     return run;
+}
+
+} // namespace
+
+CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
+                     const std::string& stdoutFile) {
+    return RunWithLocale(args, home, stdoutFile, {"LANG=en_US.UTF-8"});
+}
+
+CtlRun RunKestrowctlInLocale(const std::vector<std::string>& args,
+                             const std::filesystem::path& home,
+                             const std::vector<std::string>& locale) {
+    return RunWithLocale(args, home, {}, locale);
 }
 
 std::vector<TracedFrame> TracedFrames(const std::string& err) {

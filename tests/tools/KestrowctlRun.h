@@ -16,6 +16,10 @@ struct CtlRun {
 // stdoutFile: where standard output goes instead of the captured pipe (empty: captured).
 CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem::path& home,
                      const std::string& stdoutFile = {});
+// The same with the locale variables as given ("LANG=C", ...) in place of the English one.
+CtlRun RunKestrowctlInLocale(const std::vector<std::string>& args,
+                             const std::filesystem::path& home,
+                             const std::vector<std::string>& locale);
 
 // The '>' or '<' lines of a --trace output as 64-byte frames; other lines are skipped.
 struct TracedFrame {

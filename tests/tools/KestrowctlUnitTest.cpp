@@ -126,3 +126,45 @@ TEST(KestrowctlJson, StringsAreEscaped) {
     EXPECT_EQ(JsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
     EXPECT_EQ(JsonString("Espaço"), "\"Espaço\"");
 }
+
+TEST(KestrowctlCommandLine, KeyMacroAndDiffTakeTheirArguments) {
+    CtlOptions o;
+    // After `macro`, release steps are arguments, whatever they look like.
+    ASSERT_TRUE(Parse({"macro", "add", "x", "+H", "-H", "-h", "--yes", "-A", "0"}, o));
+    EXPECT_EQ(o.macroCommand, MacroCommand::Add);
+    EXPECT_EQ(o.arguments, (std::vector<std::string>{"x", "+H", "-H", "-h", "-A", "0"}));
+    EXPECT_TRUE(o.yes);
+    EXPECT_FALSE(o.help);
+    ASSERT_TRUE(Parse(
+        {"macro", "--file", "a.fwc", "--capacity=512", "type", "--delay", "20", "t", "-x"}, o));
+    EXPECT_EQ(o.macroCommand, MacroCommand::Type);
+    EXPECT_EQ(o.file, "a.fwc");
+    EXPECT_EQ(o.capacity, 512u);
+    EXPECT_EQ(o.delay, 20u);
+    EXPECT_EQ(o.arguments, (std::vector<std::string>{"t", "-x"}));
+
+    std::string error;
+    EXPECT_FALSE(Parse({"macro"}, o, &error));
+    EXPECT_FALSE(Parse({"macro", "rename", "a"}, o, &error));
+    EXPECT_EQ(error, "usage: macro rename OLD NEW");
+    EXPECT_FALSE(Parse({"macro", "show", ""}, o));
+    EXPECT_FALSE(Parse({"macro", "list", "extra"}, o));
+    EXPECT_FALSE(Parse({"macro", "type", "--delay", "15", "t", "x"}, o));
+    EXPECT_FALSE(Parse({"macro", "type", "--delay", "40010", "t", "x"}, o));
+    EXPECT_FALSE(Parse({"macro", "--file", "a.fwc", "--capacity", "65536", "list"}, o));
+
+    ASSERT_TRUE(Parse({"key", "--profile", "2", "A=B", "F1"}, o));
+    EXPECT_EQ(o.profile, 2);
+    EXPECT_EQ(o.arguments, (std::vector<std::string>{"A=B", "F1"}));
+    EXPECT_FALSE(Parse({"key", "--capacity", "10", "A=B"}, o, &error));
+    EXPECT_FALSE(Parse({"--profile", "1", "key"}, o, &error));
+    EXPECT_NE(error.find("before the command"), std::string::npos);
+
+    ASSERT_TRUE(Parse({"diff", "a.fwc", "b.fwc"}, o));
+    EXPECT_EQ(o.arguments.size(), 2u);
+    EXPECT_FALSE(Parse({"diff", "a.fwc"}, o));
+    EXPECT_FALSE(Parse({"diff", "a", "b", "c"}, o));
+    ASSERT_TRUE(Parse({"new", "n.fwc"}, o));
+    EXPECT_EQ(o.file, "n.fwc");
+    EXPECT_FALSE(Parse({"keys", "x"}, o));
+}

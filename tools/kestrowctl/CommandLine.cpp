@@ -1,5 +1,9 @@
 #include "tools/kestrowctl/CommandLine.h"
 
+#include "model/MacroText.h"
+#include "platform/LicenceNotice.h"
+
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -16,8 +20,60 @@ constexpr CommandName kCommands[] = {
     {"restore", CtlCommand::Restore}, {"check", CtlCommand::Check},
     {"dump", CtlCommand::Dump},       {"light", CtlCommand::Light},
     {"colours", CtlCommand::Colours}, {"colors", CtlCommand::Colours},
-    {"boot", CtlCommand::Boot},
+    {"boot", CtlCommand::Boot},       {"key", CtlCommand::Key},
+    {"keys", CtlCommand::Keys},       {"macro", CtlCommand::Macro},
+    {"new", CtlCommand::New},         {"diff", CtlCommand::Diff},
 };
+
+struct MacroCommandName {
+    std::string_view name;
+    MacroCommand command;
+    size_t leastArguments; // after the macro command
+    size_t mostArguments;
+};
+
+constexpr size_t kAnyNumber = SIZE_MAX;
+constexpr MacroCommandName kMacroCommands[] = {
+    {"list", MacroCommand::List, 0, 0},        {"show", MacroCommand::Show, 1, 1},
+    {"add", MacroCommand::Add, 1, kAnyNumber}, {"delete", MacroCommand::Delete, 1, 1},
+    {"rename", MacroCommand::Rename, 2, 2},    {"type", MacroCommand::Type, 2, 2},
+};
+
+// The macro area's size field is 16 bits; no keyboard holds more.
+constexpr int kMostMacroCapacity = 65535;
+
+// Which arguments the macro command takes; false with a message for a wrong number.
+bool ParseMacroArguments(std::vector<std::string> operands, CtlOptions& options,
+                         std::string& error) {
+    if (operands.empty()) {
+        error = "macro: one of list, show, add, delete, rename, type is needed";
+        return false;
+    }
+    for (const MacroCommandName& entry : kMacroCommands) {
+        if (operands[0] != entry.name) {
+            continue;
+        }
+        const size_t count = operands.size() - 1;
+        if (count < entry.leastArguments || count > entry.mostArguments) {
+            static constexpr std::string_view kUsage[] = {
+                "macro list",        "macro show NAME",      "macro add NAME [STEPS...]",
+                "macro delete NAME", "macro rename OLD NEW", "macro type NAME TEXT"};
+            error = "usage: " + std::string(kUsage[static_cast<size_t>(entry.command)]);
+            return false;
+        }
+        if (entry.command != MacroCommand::List && operands[1].empty()) {
+            error = "macro " + operands[0] + ": a macro NAME is needed";
+            return false;
+        }
+        options.macroCommand = entry.command;
+        options.arguments.assign(operands.begin() + 1, operands.end());
+        return true;
+    }
+    error = "unknown macro command '" + operands[0] + "'";
+    return false;
+}
+
+constexpr int kMostNumber = 999999; // six digits
 
 // Decimal digits only (no sign, no blanks), within [low, high].
 bool ParseNumber(std::string_view text, int low, int high, int& value) {
@@ -144,7 +200,10 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        // Macro steps that release a key begin with '-' ("-A"): they are never options there.
+        const bool releaseStep =
+            options.command == CtlCommand::Macro && arg.size() >= 2 && arg[1] != '-';
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || releaseStep) {
             if (options.command == CtlCommand::None && !optionsEnded) {
                 for (const CommandName& entry : kCommands) {
                     if (arg == entry.name) {
@@ -204,7 +263,9 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
         }
         const bool light = options.command == CtlCommand::Light;
         const bool colours = options.command == CtlCommand::Colours;
-        if (name == "--profile" && (light || colours)) {
+        const bool key = options.command == CtlCommand::Key;
+        const bool macro = options.command == CtlCommand::Macro;
+        if (name == "--profile" && (light || colours || key)) {
             int profile = 0;
             if (!takeValue()) {
                 return false;
@@ -216,15 +277,43 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
             options.profile = profile;
             continue;
         }
-        if (colours && name == "--file") {
+        if ((colours || key || macro) && name == "--file") {
             if (!takeValue()) {
                 return false;
             }
             if (value->empty()) {
-                error = "--file: a USERD file is needed";
+                error =
+                    colours ? "--file: a USERD file is needed" : "--file: a .fwc file is needed";
                 return false;
             }
             options.file = *value;
+            continue;
+        }
+        if ((key || macro) && name == "--capacity") {
+            int capacity = 0;
+            if (!takeValue()) {
+                return false;
+            }
+            if (!ParseNumber(*value, 0, kMostMacroCapacity, capacity)) {
+                error = "--capacity: expected bytes 0-" + std::to_string(kMostMacroCapacity) +
+                        ", got '" + *value + "'";
+                return false;
+            }
+            options.capacity = static_cast<unsigned>(capacity);
+            continue;
+        }
+        if (macro && name == "--delay") {
+            int delay = 0;
+            if (!takeValue()) {
+                return false;
+            }
+            std::string delayError = "expected a delay in ms";
+            if (!ParseNumber(*value, 0, kMostNumber, delay) ||
+                !CheckHandDelay(static_cast<uint32_t>(delay), delayError)) {
+                error = "--delay: " + delayError + ", got '" + *value + "'";
+                return false;
+            }
+            options.delay = static_cast<unsigned>(delay);
             continue;
         }
         if (colours && name == "--mode") {
@@ -254,7 +343,8 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
         }
         error = "unknown option '" + name + "'";
         if (options.command == CtlCommand::None &&
-            (name == "--profile" || name == "--file" || name == "--mode" || IsLightOption(name))) {
+            (name == "--profile" || name == "--file" || name == "--mode" || name == "--capacity" ||
+             name == "--delay" || IsLightOption(name))) {
             error += " before the command";
         }
         return false;
@@ -271,6 +361,7 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
     case CtlCommand::Info:
     case CtlCommand::Light:
     case CtlCommand::Boot:
+    case CtlCommand::Keys:
         if (!operands.empty()) {
             error = "unexpected argument '" + operands.front() + "'";
             return false;
@@ -304,10 +395,31 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
             options.profileNumber = number;
         }
         break;
+    case CtlCommand::Key:
+        options.arguments = std::move(operands);
+        break;
+    case CtlCommand::Macro:
+        if (!ParseMacroArguments(std::move(operands), options, error)) {
+            return false;
+        }
+        if (options.delay && options.macroCommand != MacroCommand::Type) {
+            error = "--delay is only for macro type";
+            return false;
+        }
+        break;
+    case CtlCommand::Diff:
+        if (operands.size() != 2 || operands[0].empty() || operands[1].empty()) {
+            error = operands.size() > 2 ? "unexpected argument '" + operands[2] + "'"
+                                        : "diff: two FILEs are needed";
+            return false;
+        }
+        options.arguments = std::move(operands);
+        break;
     case CtlCommand::Backup:
     case CtlCommand::Restore:
     case CtlCommand::Check:
     case CtlCommand::Dump:
+    case CtlCommand::New:
         if (operands.size() != 1 || operands[0].empty()) {
             error = operands.size() > 1 ? "unexpected argument '" + operands[1] + "'"
                                         : "a FILE is needed";
@@ -316,11 +428,17 @@ bool ParseCtlCommandLine(std::vector<std::string> args, CtlOptions& options, std
         options.file = operands[0];
         break;
     }
+    if (options.capacity && options.file.empty()) {
+        error = "--capacity is only for --file: with the keyboard its own capacity counts";
+        return false;
+    }
     return true;
 }
 
 const char* CtlVersionText() {
-    return "kestrowctl " KESTROW_VERSION "\n";
+    static const std::string text =
+        std::string("kestrowctl " KESTROW_VERSION "\n") + kLicenceNotice;
+    return text.c_str();
 }
 
 const char* CtlUsageText() {
@@ -357,6 +475,41 @@ Commands:
                            file selects) of the user colour file USERD to profile N's bank
   boot                     send the boot request (the keyboard leaves normal operation);
                            asks first unless --yes is given
+  keys                     the stable names of keys (the same in every language, any letter
+                           case), mouse entries, multimedia and keyboard functions
+  key [--profile N] [KEY...]
+                           what each KEY does in profile N (default: the active profile), as
+                           KEY=TARGET; without KEY every key that does not do its default
+  key [--profile N] KEY=TARGET...
+                           give keys new functions; TARGET is a key name, mouse:NAME
+                           (left, right, middle, wheel-up, wheel-down), media:NAME,
+                           function:1-11, macro:NAME or macro:NAME*REPEAT (1-255), disabled
+                           or default. KEY is a key of the keyboard or G1-G9
+  macro list               the macros: name, steps, how often one press plays them
+  macro show NAME          the steps of a macro, as macro add reads them
+  macro add NAME [STEPS...]
+                           a new macro; each step is +KEY (press) or -KEY (release) followed
+                           by the delay after it in ms (0-40000, in steps of 10; missing: 0),
+                           for example: +LeftShift 20 +A 50 -A 0 -LeftShift 0
+  macro type [--delay MS] NAME TEXT
+                           a new macro that types TEXT on a US layout (Shift where needed),
+                           MS after each step (default 50)
+  macro delete NAME        delete a macro; keys playing it go back to default (asks first
+                           when keys play it, unless --yes is given)
+  macro rename OLD NEW     rename a macro
+      Names are cut at 249 characters; at most 100 macros of at most 4000 steps; a change
+      whose macros would not fit the keyboard's macro memory writes nothing (exit 1).
+  new FILE                 write a default configuration to FILE (asks before replacing)
+  diff FILE1 FILE2         the keys (per profile) and macros that differ between two files;
+                           exit 0 when the same, 1 when they differ, 2 when a file cannot be
+                           read
+
+Options of key and macro:
+  --file FILE.fwc          work on the backup file instead of the keyboard (no keyboard
+                           needed); the file is replaced as a whole, never half written.
+                           Without --profile, key uses profile 0 of a file
+  --capacity BYTES         with --file: the macro memory to check macros against (a file
+                           records none; default 4096; 'kestrowctl info' shows a keyboard's)
 
 Global options:
   --simulate[=STATEFILE]   use a simulated keyboard; with STATEFILE its memory persists
@@ -365,11 +518,12 @@ Global options:
   --trace                  every frame exchanged with the keyboard to standard error:
                            '>' sent or '<' received, a space, 128 hex digits
   --json                   machine-readable output (list, info, profile, check, dump, light,
-                           colours)
+                           colours, keys, key, macro list and show, diff)
   --yes                    answer Yes to every question
   --help, -h               this text
   --version                the program version
 
-Exit status: 0 success, 1 the operation failed, 2 usage error, 3 no supported keyboard found.
+Exit status: 0 success, 1 the operation failed, 2 usage error (also an unknown key, macro or
+step), 3 no supported keyboard found.
 )";
 }

@@ -20,8 +20,15 @@ enum class CtlCommand {
     Dump,
     Light,
     Colours,
-    Boot
+    Boot,
+    Key,
+    Keys,
+    Macro,
+    New,
+    Diff
 };
+
+enum class MacroCommand { List, Show, Add, Delete, Rename, Type };
 
 // One field option of `light`, applied in command-line order.
 struct LightChange {
@@ -52,11 +59,17 @@ struct CtlOptions {
     bool version = false;
 
     CtlCommand command = CtlCommand::None;
-    std::string file;                 // backup, restore, check, dump; --file of colours
+    std::string file;                 // backup, restore, check, dump, new; --file of colours,
+                                      // key and macro
     std::optional<int> profileNumber; // `profile N`
-    std::optional<int> profile;       // --profile of light and colours
+    std::optional<int> profile;       // --profile of light, colours and key
     std::optional<int> mode;          // --mode of colours
     std::vector<LightChange> lightChanges;
+    MacroCommand macroCommand = MacroCommand::List;
+    // key: KEY or KEY=TARGET each; macro: what follows the macro command; diff: two files.
+    std::vector<std::string> arguments;
+    std::optional<unsigned> capacity; // --capacity of key and macro with --file, bytes
+    std::optional<unsigned> delay;    // --delay of `macro type`, ms
 };
 
 // args without the program name. False with a one-line `error` for a usage error.

@@ -6,14 +6,33 @@
 
 class TerminalSink;
 class UserColourFile;
+struct ProfileStore;
 
 // Runs the command of options: the file commands without a keyboard, the others after
 // choosing the HID backend (simulated, traced) and finding the keyboard.
 int RunCtlCommand(const CtlOptions& options, TerminalSink& sink);
 
+// Installs the HID backend the options ask for (simulated, traced). False when it cannot be.
+bool ChooseBackend(const CtlOptions& options, TerminalSink& sink);
+
 // Commands on profile files; no keyboard is involved.
 int RunCheck(const CtlOptions& options, TerminalSink& sink);
 int RunDump(const CtlOptions& options, TerminalSink& sink);
+int RunNew(const CtlOptions& options, TerminalSink& sink);
+// Exit 0 when the two files hold the same configuration, 1 when they differ, 2 when either
+// cannot be read.
+int RunDiff(const CtlOptions& options, TerminalSink& sink);
+// The stable names of keys, mouse entries, multimedia and keyboard functions.
+int RunKeys(const CtlOptions& options);
+
+// Key assignments and macros, on the keyboard or with --file on a backup file. Their
+// arguments are checked before the keyboard is looked for.
+int RunKey(const CtlOptions& options, TerminalSink& sink);
+int RunMacro(const CtlOptions& options, TerminalSink& sink);
+
+// A profile file read into store for the user: checked first, every failure told. False when
+// it is not a complete valid file.
+bool ReadProfileFileForUser(const std::string& path, TerminalSink& sink, ProfileStore& store);
 
 // Commands on the keyboard. RunList looks for keyboards itself; the others expect the
 // keyboard to be open.

@@ -1,4 +1,5 @@
 #include "model/ProfileFile.h"
+#include "tools/kestrowctl/ConfigurationAccess.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
 #include "tools/kestrowctl/JsonText.h"
@@ -60,25 +61,46 @@ int RunCheck(const CtlOptions& options, TerminalSink& sink) {
     return valid ? kExitOk : kExitFailed;
 }
 
-int RunDump(const CtlOptions& options, TerminalSink& sink) {
+bool ReadProfileFileForUser(const std::string& path, TerminalSink& sink, ProfileStore& store) {
     int result = 0;
-    if (!CheckFileForUser(options.file, sink, result)) {
-        return kExitFailed;
+    if (!CheckFileForUser(path, sink, result)) {
+        return false;
     }
-    std::ifstream in(options.file, std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    auto store = std::make_unique<ProfileStore>();
     if (!in.good() && !in.eof()) {
-        sink.Note(options.file + ": read error");
-        return kExitFailed;
+        sink.Note(path + ": read error");
+        return false;
     }
-    if (!ParseProfileFileImage(bytes, *store)) {
+    if (!ParseProfileFileImage(bytes, store)) {
         // Valid header, but shorter than it says: the check does not compare the length.
-        sink.Note(options.file + ": the file is shorter than its header says");
+        sink.Note(path + ": the file is shorter than its header says");
+        return false;
+    }
+    return true;
+}
+
+int RunDump(const CtlOptions& options, TerminalSink& sink) {
+    auto store = std::make_unique<ProfileStore>();
+    if (!ReadProfileFileForUser(options.file, sink, *store)) {
         return kExitFailed;
     }
     const std::string listing =
         options.json ? ProfileListingJson(*store) : ProfileListingText(*store);
     std::fputs(listing.c_str(), stdout);
+    return kExitOk;
+}
+
+int RunNew(const CtlOptions& options, TerminalSink& sink) {
+    std::error_code ec;
+    if (std::filesystem::exists(options.file, ec) &&
+        !sink.AskPlain(options.file + " exists. Replace it with a default configuration?")) {
+        sink.Note(options.file + " was left as it was");
+        return kExitFailed;
+    }
+    if (!MakeDefaultStore(FollowLinks(options.file), 0, false)) {
+        sink.Note(options.file + ": cannot be written");
+        return kExitFailed;
+    }
     return kExitOk;
 }

@@ -9,9 +9,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// Installs the backend the options ask for, with the trace in front of it.
 bool ChooseBackend(const CtlOptions& options, TerminalSink& sink) {
     std::string error;
     if (!SelectHidBackend(options.simulation, error)) {
@@ -30,14 +27,23 @@ bool ChooseBackend(const CtlOptions& options, TerminalSink& sink) {
     return true;
 }
 
-} // namespace
-
 int RunCtlCommand(const CtlOptions& options, TerminalSink& sink) {
     switch (options.command) {
     case CtlCommand::Check:
         return RunCheck(options, sink);
     case CtlCommand::Dump:
         return RunDump(options, sink);
+    case CtlCommand::Keys:
+        return RunKeys(options);
+    case CtlCommand::New:
+        return RunNew(options, sink);
+    case CtlCommand::Diff:
+        return RunDiff(options, sink);
+    // They find the keyboard themselves, unless they work on a file.
+    case CtlCommand::Key:
+        return RunKey(options, sink);
+    case CtlCommand::Macro:
+        return RunMacro(options, sink);
     default:
         break;
     }

@@ -1,6 +1,8 @@
 // kestrowctl: the keyboard from the command line, over the same device and model code as the
 // main window.
 
+#include "platform/SettingsHive.h"
+#include "skin/Language.h"
 #include "tools/kestrowctl/CommandLine.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
@@ -29,6 +31,9 @@ int main(int argc, char** argv) {
         std::fputs(CtlVersionText(), stdout);
         return kExitOk;
     }
+    // The window's language (kestrow --language), LC_ALL, LC_MESSAGES or LANG while none is
+    // chosen; the first-run choice is the window's to store, not ours.
+    SetCurrentLanguageId(PeekLanguageId(SettingsHive::Instance()));
     TerminalSink sink(options.yes);
     const int code = RunCtlCommand(options, sink);
     // A listing that did not reach its file (a full disk, a closed pipe) is no success.
