@@ -31,16 +31,6 @@ constexpr size_t kStaticCopy = 2;
 constexpr uint8_t kDefaultEffect = 1;
 constexpr int kColourComponentMax = 255;
 
-uint8_t Red(uint32_t colour) {
-    return static_cast<uint8_t>(colour & 0xFF);
-}
-uint8_t Green(uint32_t colour) {
-    return static_cast<uint8_t>((colour >> 8) & 0xFF);
-}
-uint8_t Blue(uint32_t colour) {
-    return static_cast<uint8_t>((colour >> 16) & 0xFF);
-}
-
 // The first result that is not success.
 int FirstFailure(int a, int b) {
     return a != kCmdOk ? a : b;
@@ -204,7 +194,7 @@ void LightingPanel::OnColourChosen() {
     const uint32_t colour = colour_->EffectiveColor();
     state.multicolour = false;
     ShowMulticolourPictures(false);
-    const int result = WriteColour(Red(colour), Green(colour), Blue(colour));
+    const int result = WriteColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
     state.colour[kColourGroupCopy] = colour;
     state.colour[kReactionCopy] = colour;
     reactionColour_->SetColor(colour);
@@ -217,7 +207,7 @@ void LightingPanel::OnReactionColourChosen() {
     const uint32_t colour = reactionColour_->EffectiveColor();
     state.reactionMulticolour = 0;
     state.multicolour = false;
-    const int result = WriteColour(Red(colour), Green(colour), Blue(colour));
+    const int result = WriteColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
     state.colour[kColourGroupCopy] = colour;
     state.colour[kReactionCopy] = colour;
     colour_->SetColor(colour);

@@ -71,7 +71,7 @@ public:
     static constexpr int kIdReportRateLabel = 1204;
     static constexpr int kIdRgbLabel = 1207;
     static constexpr std::array<int, 3> kColourEditIds = {1208, 1209, 1210}; // red, green, blue
-    static constexpr int kIdFirstPreset = 1211;                             // 1211..1218
+    static constexpr int kIdFirstPreset = 1211;                              // 1211..1218
     static constexpr int kPresetCount = 8;
     static constexpr std::array<int, 3> kWebButtonIds = {1219, 1220, 1221};
 

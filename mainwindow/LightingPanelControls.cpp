@@ -201,9 +201,9 @@ void LightingPanel::CreateControls() {
     // third colours.
     MakeLabel(kIdStaticColourLabel, Visibility::Hidden);
     MakeColourButton(kIdStaticColour, Visibility::Hidden);
-    for (int id : {kIdTriggerLabel, kIdSingleTriggerLabel, kIdGridTriggerLabel,
-                   kIdSecondColourLabel, kIdSecondMulticolourLabel, kIdThirdColourLabel,
-                   kIdThirdMulticolourLabel}) {
+    for (int id :
+         {kIdTriggerLabel, kIdSingleTriggerLabel, kIdGridTriggerLabel, kIdSecondColourLabel,
+          kIdSecondMulticolourLabel, kIdThirdColourLabel, kIdThirdMulticolourLabel}) {
         MakeLabel(id, Visibility::Hidden);
     }
     for (int id : {kIdSingleTrigger, kIdGridTrigger, kIdSecondMulticolour, kIdThirdMulticolour}) {
@@ -263,8 +263,7 @@ void LightingPanel::SetUpPanel() {
     brightness_->SetPicture(pictures_.Numbered(0));
     speed_->SetPicture(pictures_.Numbered(kSpeedPictureBase));
     for (int i = 0; i < kPresetCount; ++i) {
-        presets_[static_cast<size_t>(i)]->SetPicture(
-            pictures_.Of("Color" + std::to_string(i + 1)));
+        presets_[static_cast<size_t>(i)]->SetPicture(pictures_.Of("Color" + std::to_string(i + 1)));
     }
     switch_->SetPicture(pictures_.Of("dengup"));
     ConnectControls();
@@ -286,8 +285,7 @@ void LightingPanel::Relabel(int languageIndex) {
     userModes_->Relabel(light("Color"), light("JColor"), light("Tool"));
     for (size_t i = 0; i < reportRates_.size(); ++i) {
         reportRates_[i]->setText(QString::number(i + 1));
-        reportRates_[i]->SetTextStyle(true, kSmallButtonTextSize, kArialUnicode,
-                                      SkinTextColours());
+        reportRates_[i]->SetTextStyle(true, kSmallButtonTextSize, kArialUnicode, SkinTextColours());
     }
     // The effect names are language texts too.
     FillEffectList();
@@ -328,9 +326,8 @@ void LightingPanel::ApplyOptionGroups(uint8_t effect) {
     ShowGroup({colourLabel_, colour_, multicolourLabel_, multicolour_}, on && o.colourGroup);
     userModes_->ShowControls(on && o.userColours);
     // The report rate and the maker's pages belong to the panel, not to an effect.
-    ShowGroup({reportRateLabel_, reportRates_[0], reportRates_[1], reportRates_[2],
-               reportRates_[3]},
-              on);
+    ShowGroup(
+        {reportRateLabel_, reportRates_[0], reportRates_[1], reportRates_[2], reportRates_[3]}, on);
     for (size_t i = 0; i < webButtons_.size(); ++i) {
         webButtons_[i]->setVisible(on && !webAddresses_[i].isEmpty());
     }

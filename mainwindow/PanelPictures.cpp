@@ -6,10 +6,10 @@
 namespace {
 
 constexpr std::array<const char*, 28> kNamedPictures = {
-    "dengup", "dengdown", "leftup",  "leftdown", "rightup", "rightdown",  "upup",
-    "updown", "downup",   "downdown", "julong",  "julongdown", "kuosan", "kuosandown",
-    "hong",   "hongok",   "huang",   "huangok",  "lv",      "lvok",       "lan",
-    "lanok",  "sjsup",    "sjsdown", "user1up",  "user1down", "user2up",   "user2down"};
+    "dengup", "dengdown", "leftup",   "leftdown", "rightup",    "rightdown", "upup",
+    "updown", "downup",   "downdown", "julong",   "julongdown", "kuosan",    "kuosandown",
+    "hong",   "hongok",   "huang",    "huangok",  "lv",         "lvok",      "lan",
+    "lanok",  "sjsup",    "sjsdown",  "user1up",  "user1down",  "user2up",   "user2down"};
 // 0.bmp..25.bmp and Color1.bmp..Color8.bmp are loaded by number; the busy animation's frames
 // belong to the window.
 constexpr int kNumberedPictures = 26;

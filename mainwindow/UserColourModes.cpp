@@ -38,9 +38,9 @@ uint32_t BankColour(int profile, int slot) {
 void SetBankColour(int profile, int slot, uint32_t colour) {
     auto& bank = Lighting().keyColourBanks[static_cast<size_t>(profile)];
     const size_t at = 3 * static_cast<size_t>(slot);
-    bank[at] = static_cast<uint8_t>(colour & 0xFF);
-    bank[at + 1] = static_cast<uint8_t>((colour >> 8) & 0xFF);
-    bank[at + 2] = static_cast<uint8_t>((colour >> 16) & 0xFF);
+    bank[at] = RedOf(colour);
+    bank[at + 1] = GreenOf(colour);
+    bank[at + 2] = BlueOf(colour);
 }
 
 } // namespace
@@ -104,8 +104,8 @@ void UserColourModes::Relabel(const QString& colour, const QString& baseColour,
 
 void UserColourModes::ShowControls(bool shown) {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             paintColourLabel_, paintColour_, baseColourLabel_, baseColour_, toolLabel_,
-             paintTool_, baseTool_, modeList_}) {
+             paintColourLabel_, paintColour_, baseColourLabel_, baseColour_, toolLabel_, paintTool_,
+             baseTool_, modeList_}) {
         control->setVisible(shown);
     }
 }
@@ -223,9 +223,7 @@ void UserColourModes::PaintKey(int id) {
     // paint and the link, or a base colour change would recolour a key painted with the paint
     // colour through the other keys of its slot.
     FrameSlot(slot, colour);
-    WriteKeyColour(slot, static_cast<uint8_t>(colour & 0xFF),
-                   static_cast<uint8_t>((colour >> 8) & 0xFF),
-                   static_cast<uint8_t>((colour >> 16) & 0xFF));
+    WriteKeyColour(slot, RedOf(colour), GreenOf(colour), BlueOf(colour));
     for (int i = 0; i < kLinkFlagCount; ++i) {
         if (LinkIndexSlot(i) == slot) {
             state.linked[static_cast<size_t>(p)][static_cast<size_t>(i)] = base;

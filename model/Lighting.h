@@ -72,6 +72,16 @@ constexpr uint32_t PackColour(uint8_t red, uint8_t green, uint8_t blue) {
     return red | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue) << 16;
 }
 
+constexpr uint8_t RedOf(uint32_t colour) {
+    return static_cast<uint8_t>(colour & 0xFF);
+}
+constexpr uint8_t GreenOf(uint32_t colour) {
+    return static_cast<uint8_t>((colour >> 8) & 0xFF);
+}
+constexpr uint8_t BlueOf(uint32_t colour) {
+    return static_cast<uint8_t>((colour >> 16) & 0xFF);
+}
+
 // The effect's name: section MODE of the language file, key = the code in decimal.
 std::string EffectName(uint8_t code);
 

@@ -3,9 +3,11 @@
 // defaults, the rereads, and the web buttons.
 
 #include "LightingFixture.h"
+#include "mainwindow/KeyMapTables.h"
 #include "mainwindow/LightingModeSetting.h"
 #include "platform/ProfileString.h"
 #include "platform/UserFolders.h"
+#include "skin/Language.h"
 #include "skin/SkinRect.h"
 #include "skin/ui/CBitmapSlider.h"
 #include "skin/ui/CPngButton.h"
@@ -15,6 +17,7 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QUrl>
 
 namespace {
@@ -50,8 +53,8 @@ protected:
     std::vector<int> PanelControlIds() const {
         std::vector<int> ids;
         for (int id = Panel::kIdEffectList; id <= Panel::kWebButtonIds.back(); ++id) {
-            // Within the range but not the panel's: Fn, the busy animation and two keys.
-            if (id != 1174 && id != CKestrowDlg::kIdBusy && id != 1199 && id != 1200 &&
+            // Within the range but not the panel's: Fn, the busy animation and the two keys.
+            if (id != kFnKeyId && id != CKestrowDlg::kIdBusy && KeyButtonIndexOf(id) < 0 &&
                 FindControl(dlg_.get(), id) != nullptr) {
                 ids.push_back(id);
             }
@@ -87,6 +90,30 @@ TEST_F(LightingPanelTest, SlidersSendOnlyChangesAndSpeedRunsBackwards) {
     // Only the brightness and speed sliders count.
     MoveSlider(Panel::kIdEffectList, 1);
     EXPECT_EQ(LightWrites(), (std::vector<SentBytes>{{86, {5}}, {86, {0}}}));
+
+    // The slider itself posts its notice to the window: a key press moves it one step.
+    keyboard_->ClearFrameLog();
+    auto* brightness = Control<CBitmapSlider>(Panel::kIdBrightness);
+    brightness->SetPos(3);
+    QTest::keyClick(brightness, Qt::Key_Right);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !LightWrites().empty(); }, 5000));
+    EXPECT_EQ(LightWrites(), (std::vector<SentBytes>{{85, {4}}}));
+    EXPECT_EQ(SliderPicture(Panel::kIdBrightness), Numbered(4));
+}
+
+TEST_F(LightingPanelTest, CaptionsAndEffectNamesFollowTheLanguage) {
+    StartInLightingMode(0);
+    constexpr int kEnglish = 2;
+    dlg_->SendOwnMessage(UM_LANGUAGE, kLanguageNoticeTag, kEnglish);
+    EXPECT_EQ(Control<QLabel>(Panel::kIdSwitchLabel)->text().toStdString(),
+              LightText("Deng", kEnglish));
+    EXPECT_EQ(Control<QLabel>(UserColourModes::kIdBaseColourLabel)->text().toStdString(),
+              LightText("JColor", kEnglish));
+    auto* effects = Control<QComboBox>(Panel::kIdEffectList);
+    EXPECT_EQ(effects->itemText(0).toStdString(), ModeText("1", kEnglish));
+    // The selection stays on the keyboard's effect, and nothing is sent for it.
+    EXPECT_EQ(effects->currentIndex(), Lighting().effects.PositionOf(Lighting().state.effect));
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
 }
 
 TEST_F(LightingPanelTest, EachEffectShowsItsOptionsAndItsDirectionPair) {
@@ -97,12 +124,11 @@ TEST_F(LightingPanelTest, EachEffectShowsItsOptionsAndItsDirectionPair) {
                    Panel::kIdColour, Panel::kIdMulticolour, Panel::kReportRateIds[0]}) {
         EXPECT_TRUE(Shown(id)) << id;
     }
-    for (int id : {Panel::kIdReactionColour, Panel::kFourColourIds[0],
-                   UserColourModes::kIdModeList, Panel::kIdFirstPreset, Panel::kIdStaticColour}) {
+    for (int id : {Panel::kIdReactionColour, Panel::kFourColourIds[0], UserColourModes::kIdModeList,
+                   Panel::kIdFirstPreset, Panel::kIdStaticColour}) {
         EXPECT_FALSE(Shown(id)) << id;
     }
-    EXPECT_EQ(Control<QWidget>(Panel::kIdDirectionFirst)->pos(),
-              SkinPlace("CONTROL_BLFXLStaPic2"));
+    EXPECT_EQ(Control<QWidget>(Panel::kIdDirectionFirst)->pos(), SkinPlace("CONTROL_BLFXLStaPic2"));
 
     // Effect 18: brightness and the diffuse/converge pair where the speed slider would be.
     SelectEffect(18);
@@ -122,8 +148,7 @@ TEST_F(LightingPanelTest, EachEffectShowsItsOptionsAndItsDirectionPair) {
     EXPECT_EQ(LightWrites(), (std::vector<SentBytes>{{45, {0xFF}}}));
     EXPECT_EQ(ShownPicture(Panel::kIdDirectionFirst), Picture("updown"));
     EXPECT_EQ(ShownPicture(Panel::kIdDirectionSecond), Picture("downup"));
-    EXPECT_EQ(Control<QWidget>(Panel::kIdDirectionFirst)->pos(),
-              SkinPlace("CONTROL_BLFXLStaPic3"));
+    EXPECT_EQ(Control<QWidget>(Panel::kIdDirectionFirst)->pos(), SkinPlace("CONTROL_BLFXLStaPic3"));
     EXPECT_EQ(keyboard_->LightRecord(1)[3], 0xFF);
 
     // Effect 1 takes the multicolour flag with it; effect 17 the four colours, effect 6 the
@@ -355,8 +380,7 @@ TEST_F(LightingPanelTest, WebButtonsOpenTheSkinsAddressesAndAnEmptyOneHidesItsBu
     Control<CPngButton>(Panel::kWebButtonIds[0])->click();
     ASSERT_EQ(catcher.urls.size(), 1);
     EXPECT_EQ(catcher.urls[0].toString(),
-              QString::fromStdString(
-                  GetPrivateProfileString("SCREEN", "NetworkLink", "", skin)));
+              QString::fromStdString(GetPrivateProfileString("SCREEN", "NetworkLink", "", skin)));
     // Lighting mode off hides them all.
     ClickPicture(Panel::kIdSwitch);
     EXPECT_FALSE(Shown(Panel::kWebButtonIds[0]));

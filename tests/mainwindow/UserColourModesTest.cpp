@@ -17,10 +17,10 @@ namespace {
 
 using Modes = UserColourModes;
 
-constexpr int kButtonA = 1058;        // slot 10
-constexpr int kButtonEsc = 1022;      // slot 0
-constexpr int kButtonKeypad1 = 1115;  // slot 116, shared with the keypad and right Win
-constexpr int kButtonKeypad2 = 1116;  // slot 116
+constexpr int kButtonA = 1058;       // slot 10
+constexpr int kButtonEsc = 1022;     // slot 0
+constexpr int kButtonKeypad1 = 1115; // slot 116, shared with the keypad and right Win
+constexpr int kButtonKeypad2 = 1116; // slot 116
 constexpr int kSlotA = 10;
 constexpr int kSlotKeypad = 116;
 constexpr uint32_t kRed = PackColour(255, 0, 0);
@@ -30,7 +30,8 @@ constexpr uint32_t kBlue = PackColour(0, 0, 255);
 
 // Mode 0: paint colour red, base colour white, every key black and not linked.
 std::string UnlinkedMode(int mode) {
-    std::string text = "[Mode" + std::to_string(mode) + "]\ntool=0\njcolor=255,255,255\ncolor=255,0,0\n";
+    std::string text =
+        "[Mode" + std::to_string(mode) + "]\ntool=0\njcolor=255,255,255\ncolor=255,0,0\n";
     for (int i = 0; i < kLinkFlagCount; ++i) {
         text += std::to_string(LinkIndexSlot(i)) + "=0,0,0,0\n";
     }

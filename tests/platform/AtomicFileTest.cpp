@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 

@@ -9,6 +9,7 @@
 #include "model/UserColourFile.h"
 #include "platform/UserFolders.h"
 #include "tools/gallery/Gallery.h"
+#include "tools/gallery/GalleryMainWindow.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -41,21 +42,12 @@ void ShowEffect(CKestrowDlg& dlg, uint8_t effect, uint8_t direction) {
 
 void RenderLightingPanel(GalleryContext& g) {
     QTemporaryDir home;
-    setenv("XDG_DATA_HOME", qPrintable(home.path() + "/data"), 1);
-    setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
-    DeviceState().CachedProfile = 0;
-    DeviceState().CurrentProfile = 0;
-    DeviceState().KeyboardPresent = 1;
-
     CKestrowDlg dlg;
-    dlg.SetStartDeviceThreads(false);
-    dlg.SetNotificationAreaAvailable(false);
-    if (!dlg.InitDialog()) {
-        g.Fail("the main window cannot initialise (a key picture is missing)");
+    if (!InitGalleryMainWindow(g, home, dlg)) {
         return;
     }
-    // A keyboard on profile 0 that offers every effect.
-    DeviceState().CachedProfile = 0;
+    // The keyboard offers every effect.
+    DeviceState().CurrentProfile = 0;
     OfferEffects();
     std::filesystem::create_directories(UserDataFolder());
     if (!ResetUserColourFile(0)) {
