@@ -90,6 +90,8 @@ void CKestrowDlg::CreateControls() {
         busyFrames_[i].load(QString::fromStdString(
             (SkinFolder() / ("jdt" + std::to_string(i + 1) + ".bmp")).string()));
     }
+    // Hidden until Apply runs, showing the first frame.
+    busy_->setPixmap(busyFrames_[0]);
 
     for (int id : {kTimerBusy, kTimerLighting, kTimerPreview, kTimerProfile}) {
         auto* timer = new QTimer(this);
