@@ -3,6 +3,7 @@
 // lighting panel's two hot paths: a slider move until its frame is sent, and painting one key
 // with its colour file write.
 
+#include "QtBenchEnvironment.h"
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/LightingPanel.h"
@@ -32,25 +33,6 @@ public:
     void ShowPathText(std::string_view, const std::filesystem::path&) override {}
     bool AskYesNo(std::string_view, std::optional<long long>) override { return false; }
 };
-
-// One offscreen application, private user folders and the program's data for the whole run.
-void Environment() {
-    static bool done = false;
-    if (done) {
-        return;
-    }
-    done = true;
-    static QTemporaryDir home;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("XDG_DATA_HOME", qPrintable(home.path() + "/data"), 1);
-    setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
-    setenv("XDG_RUNTIME_DIR", qPrintable(home.path()), 1);
-    static int argc = 1;
-    static char name[] = "bench_mainwindow";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    SetProgramFolder(KESTROW_BIN_DIR);
-}
 
 bool Arrived(const CKestrowDlg& dlg, const SimulatedKeyboard& keyboard) {
     const int p = keyboard.ActiveProfile();
@@ -93,7 +75,7 @@ struct Window {
 };
 
 void BM_StartToWorkingStoreLoaded(benchmark::State& state) {
-    Environment();
+    QtBenchEnvironment("bench_mainwindow");
     for (auto _ : state) {
         state.PauseTiming();
         auto window = std::make_unique<Window>();
@@ -114,7 +96,7 @@ BENCHMARK(BM_StartToWorkingStoreLoaded)
     ->Iterations(10);
 
 void BM_Apply(benchmark::State& state) {
-    Environment();
+    QtBenchEnvironment("bench_mainwindow");
     Window window;
     window.Start();
     if (!window.WaitForArrival()) {

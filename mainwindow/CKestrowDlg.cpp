@@ -5,6 +5,7 @@
 #include "device/DeviceState.h"
 #include "device/Presence.h"
 #include "mainwindow/BusyIndicator.h"
+#include "mainwindow/KeyEditorLink.h"
 #include "mainwindow/LightingPanel.h"
 #include "mainwindow/WindowText.h"
 #include "model/ProfileFile.h"
@@ -87,6 +88,7 @@ bool CKestrowDlg::OnInitDialog() {
     linkText_ = QString::fromStdString(link.substr(0, kMaxLinkLength));
 
     CreateControls();
+    CreateKeyEditor();
     pendingChanges_ = 1; // so that the first SetPendingChanges(0) disables Apply
     SetPendingChanges(0);
     PlaceKeyButtons();

@@ -40,6 +40,8 @@ class ProfileManagerHost;
 class QLabel;
 class QMenu;
 class CTrayIcon;
+class KeyEditorLink;
+class Kestrow_DlgComposite;
 class QTimer;
 struct KeyAssignment;
 
@@ -250,6 +252,10 @@ public:
     // An editor dialog (the profile manager, the key-setting dialog; in that order) that is
     // cancelled when the keyboard goes and when the window closes. Not owned.
     void AddEditorDialog(QDialog* dialog);
+    // The key-setting dialog the window made at its initialisation (nullptr before).
+    Kestrow_DlgComposite* KeyEditorDialog() const;
+    // A key button's own images again after the key-setting dialog highlighted it.
+    void RestoreKeyButtonImages(int id);
     // Whether the desktop has a notification area (asked once at start unless overridden).
     void SetNotificationAreaAvailable(bool available) {
         notificationArea_ = available;
@@ -291,6 +297,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The key-setting dialog (KeyEditorLink.cpp).
+    friend class KeyEditorLink;
+    void CreateKeyEditor();
+    void CloseKeyEditorIfOpen();
     friend class ProfileManagerLink;
     bool ProfileManagerModified() const;
     // A switch while the profile manager is open marks its row of profile n.
@@ -357,6 +367,7 @@ private:
     UserMessages* messages_;
     FileChooser fileChooser_;
     KeyEditor keyEditor_;
+    std::unique_ptr<KeyEditorLink> keyEditorLink_;
     CKestrow_DlgProfile* profileManager_ = nullptr; // children of the window
     CKestrow_DlgUpdate* updateDialog_ = nullptr;
     std::shared_ptr<ProfileManagerHost> profileManagerLink_;

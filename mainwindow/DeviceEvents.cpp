@@ -131,6 +131,7 @@ void CKestrowDlg::CloseEditorDialogs() {
             dialog->reject();
         }
     }
+    CloseKeyEditorIfOpen();
 }
 
 void CKestrowDlg::OnDisconnected() {

@@ -54,22 +54,26 @@ int CKestrowDlg::OpenKeyEditor(int id) {
     const QPoint face = button->FacePosition();
     button->SetImages(face.x(), face.y(), &keyImageSet_[kOver], &keyImageSet_[kOver],
                       &keyImageSet_[kDown], &keyImageSet_[kNormal], &keyImageSet_[kOver], false);
-    auto restore = [&] {
-        button->SetImages(face.x(), face.y(), &keyImageSet_[kNormal], &keyImageSet_[kOver],
-                          &keyImageSet_[kDown], &keyImageSet_[kNormal], &keyImageSet_[kDisable],
-                          true);
-    };
     if (!keyEditor_) {
-        // No key-setting dialog in this build.
-        restore();
+        RestoreKeyButtonImages(id);
         return -1;
     }
     ++keyEditorOpen_;
     const int result = keyEditor_(recordIndex, id, macroOnly);
     --keyEditorOpen_;
     // The dialog puts the images back itself; so does this, should it have been closed early.
-    restore();
+    RestoreKeyButtonImages(id);
     return result;
+}
+
+void CKestrowDlg::RestoreKeyButtonImages(int id) {
+    CPngButton* button = Button(id);
+    if (button == nullptr) {
+        return;
+    }
+    const QPoint face = button->FacePosition();
+    button->SetImages(face.x(), face.y(), &keyImageSet_[kNormal], &keyImageSet_[kOver],
+                      &keyImageSet_[kDown], &keyImageSet_[kNormal], &keyImageSet_[kDisable], true);
 }
 
 void CKestrowDlg::RefreshMarks() {

@@ -13,6 +13,10 @@ bool IsMouseCode(uint32_t code) {
            code == kWheelDown;
 }
 
+uint16_t RepeatParam(int repeat) {
+    return static_cast<uint16_t>(std::clamp(repeat, kMinMacroRepeat, kMaxMacroRepeat));
+}
+
 bool IsGKeyRecord(int recordIndex) {
     return recordIndex >= kFirstGKeyRecord && recordIndex <= kLastGKeyRecord;
 }
@@ -53,9 +57,12 @@ std::optional<KeyAssignment> BuildAssignment(int recordIndex, const AssignmentCh
         if (choice.value != 0) {
             record.type = AssignmentType::kMacro;
             record.value = choice.value;
-            record.param =
-                static_cast<uint16_t>(std::clamp(choice.repeat, kMinMacroRepeat, kMaxMacroRepeat));
+            record.param = RepeatParam(choice.repeat);
         }
+        break;
+    case AssignmentKind::FirstMacro:
+        record.type = AssignmentType::kMacro;
+        record.param = RepeatParam(choice.repeat);
         break;
     case AssignmentKind::Media:
         if (choice.value >= static_cast<uint32_t>(kMediaCount)) {

@@ -15,6 +15,9 @@ enum class AssignmentKind {
     Key,      // another key: value is its key code
     Mouse,    // a mouse button or the wheel: value is kMouseLeft .. kWheelDown
     Macro,    // value is the macro id (0 when the list is empty), repeat the play count
+    // A list has macros but none is chosen: value 0, which the keyboard plays as the first
+    // macro and the next Apply names by the first macro's id.
+    FirstMacro,
     Media,    // value is the MediaTable index
     Function, // value is the keyboard function index
 };

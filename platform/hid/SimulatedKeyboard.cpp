@@ -19,6 +19,12 @@ constexpr size_t kFrameSize = 64;
 constexpr size_t kMaxPayload = 56;
 constexpr size_t kPayloadOffset = 8;
 constexpr size_t kConsumerReportSize = 3;
+constexpr size_t kBootReportSize = 8;
+constexpr size_t kBootKeySlots = 6;
+constexpr size_t kBootFirstKeyByte = 2;
+constexpr uint8_t kFirstModifierUsage = 0xE0;
+constexpr uint8_t kLastModifierUsage = 0xE7;
+constexpr uint8_t kRollOverUsage = 0x01;
 constexpr uint8_t kConfigReportId = 4;
 constexpr uint8_t kConsumerReportId = 3;
 constexpr size_t kActiveProfileByte = 10;
@@ -212,6 +218,25 @@ struct SimulatedKeyboard::Core {
                                                      static_cast<uint8_t>(usage & 0xFF),
                                                      static_cast<uint8_t>(usage >> 8)};
         return Deliver(SimInterface::Consumer, report, sizeof report, Clock::now());
+    }
+
+    int KeyboardReport(const std::vector<uint8_t>& usagesDown) {
+        std::array<uint8_t, kBootReportSize> report{};
+        size_t slot = kBootFirstKeyByte;
+        bool rollOver = false;
+        for (uint8_t usage : usagesDown) {
+            if (usage >= kFirstModifierUsage && usage <= kLastModifierUsage) {
+                report[0] |= static_cast<uint8_t>(1u << (usage - kFirstModifierUsage));
+            } else if (usage != 0 && slot < kBootFirstKeyByte + kBootKeySlots) {
+                report[slot++] = usage;
+            } else if (usage != 0) {
+                rollOver = true;
+            }
+        }
+        if (rollOver) {
+            std::fill(report.begin() + kBootFirstKeyByte, report.end(), kRollOverUsage);
+        }
+        return Deliver(SimInterface::Keyboard, report.data(), report.size(), Clock::now());
     }
 
     // A session's writes reach the file together when it ends: one save per Apply, not one per
@@ -823,6 +848,23 @@ int SimulatedKeyboard::PushConsumerNotice(uint16_t usage) {
     std::lock_guard lock(core_->mutex);
     core_->Refresh();
     return core_->Present() ? core_->Notice(usage) : 0;
+}
+
+int SimulatedKeyboard::TypeKey(uint8_t usage) {
+    std::lock_guard lock(core_->mutex);
+    core_->Refresh();
+    if (!core_->Present()) {
+        return 0;
+    }
+    const int reached = core_->KeyboardReport({usage});
+    core_->KeyboardReport({});
+    return reached;
+}
+
+int SimulatedKeyboard::SendKeyboardReport(const std::vector<uint8_t>& usagesDown) {
+    std::lock_guard lock(core_->mutex);
+    core_->Refresh();
+    return core_->Present() ? core_->KeyboardReport(usagesDown) : 0;
 }
 
 bool SimulatedKeyboard::ChangeProfileOnKeyboard(int profile) {

@@ -5,8 +5,9 @@
 //
 // Interfaces, listed in this order (N is the instance number, 0 for the first keyboard made in
 // the process):
-//   "simkbd<N>/input0?vid_VVVV&pid_PPPP"  ordinary boot keyboard (page 0x01, usage 0x06): sends
-//                                        nothing, accepts LED output reports
+//   "simkbd<N>/input0?vid_VVVV&pid_PPPP"  ordinary boot keyboard (page 0x01, usage 0x06): 8-byte
+//                                        input reports of the keys typed on it (modifier bits,
+//                                        a reserved byte, six key slots), LED output reports
 //   "simkbd<N>/input1?vid_VVVV&pid_PPPP"  consumer control (page 0x0C, usage 0x01): 3-byte input
 //                                        reports, report id 3 then the usage, little-endian
 //   "simkbd<N>/input2?vid_VVVV&pid_PPPP"  configuration (page 0xFF1C, usage 0x92): 64-byte input
@@ -174,6 +175,13 @@ public:
     // Sends one consumer report with this usage to every open consumer handle; the number of
     // handles it reached (a notice nobody listens to is lost, as on the wire).
     int PushConsumerNotice(uint16_t usage);
+    // The user typed a key: one boot keyboard report with the keyboard-page usage down (the
+    // modifiers 0xE0..0xE7 as bits of byte 0), then one with no key down, to every open keyboard
+    // handle. The number of handles reached.
+    int TypeKey(uint8_t usage);
+    // One boot keyboard report with these keyboard-page usages down; more than six keys besides
+    // the modifiers give the rollover error in every slot, as a keyboard reports it.
+    int SendKeyboardReport(const std::vector<uint8_t>& usagesDown);
     // The user switched profile with the keyboard's own keys: InfoBlock byte 10 changes and the
     // keyboard sends 0x0402. False for a profile outside 0..2.
     bool ChangeProfileOnKeyboard(int profile);

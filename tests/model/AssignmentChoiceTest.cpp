@@ -48,6 +48,11 @@ TEST(BuildAssignment, MacrosCarryTheirRepeatAndAnEmptyListIsDefault) {
               (KeyAssignment{AssignmentType::kDefault, 0x1302, 0}));
     EXPECT_EQ(Built(kRecordG11, {AssignmentKind::Macro, 7, 2}),
               (KeyAssignment{AssignmentType::kMacro, 2, 7}));
+    // Macros there but none chosen: the first macro, by value 0.
+    EXPECT_EQ(Built(kKeyA, {AssignmentKind::FirstMacro, 9, 4}),
+              (KeyAssignment{AssignmentType::kMacro, 4, 0}));
+    EXPECT_EQ(Built(kRecordG11, {AssignmentKind::FirstMacro, 0, 300}),
+              (KeyAssignment{AssignmentType::kMacro, 255, 0}));
     EXPECT_EQ(Built(kRecordG2, {AssignmentKind::Key, kKeyB}),
               (KeyAssignment{AssignmentType::kKey, 0x302, kKeyB}));
 }

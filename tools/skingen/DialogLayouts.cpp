@@ -146,7 +146,7 @@ WindowSkin CompositeSkin() {
     c.push_back(clear);
 
     // single-key page
-    c.push_back(OnPage(Plain("TISHI_SINGLE_STATIC", QRect(32, 130, 360, 20)), kPageKey));
+    c.push_back(OnPage(Plain("TISHI_SINGLE_STATIC", QRect(32, 126, 370, 34)), kPageKey));
     c.push_back(OnPage(Plain("FUNC_KEY_RADIO_KB", QRect(34, 165, 18, 18)), kPageKey));
     c.push_back(OnPage(Plain("FUNC_KEY_RADIO_KB_STATIC", QRect(58, 163, 240, 22)), kPageKey));
     c.push_back(OnPage(Plain("FUNC_KEY_INPUT", QRect(58, 191, 306, 28)), kPageKey));
@@ -182,10 +182,10 @@ WindowSkin CompositeSkin() {
     c.push_back(OnPage(Plain("FUNC_MACRO_RECORD_DELAY2", QRect(370, 341, 158, 22)), kPageMacro));
 
     // multimedia and function pages
-    c.push_back(OnPage(Plain("MEDIA_SETTING_TISHI", QRect(32, 130, 360, 20)), kPageMedia));
+    c.push_back(OnPage(Plain("MEDIA_SETTING_TISHI", QRect(32, 126, 370, 34)), kPageMedia));
     c.push_back(OnPage(Plain("FUNC_MEDIA_SELECT", QRect(32, 160, 306, 26)), kPageMedia));
     c.push_back(
-        OnPage(Plain("FUNCTION_KEY_SETTING_TISHI", QRect(32, 130, 360, 20)), kPageFunction));
+        OnPage(Plain("FUNCTION_KEY_SETTING_TISHI", QRect(32, 126, 370, 34)), kPageFunction));
     c.push_back(OnPage(Plain("FUNC_FUNCTION_SELECT", QRect(32, 160, 306, 26)), kPageFunction));
 
     // bottom bar

@@ -1,0 +1,184 @@
+// The key-setting dialog's key capture: while the single-key page is shown, every key press
+// aimed at the dialog is taken before its controls see it, the keyboard grab is held on X11,
+// and the Win and Applications keys also come from the keyboard's own keyboard interface.
+
+#include "device/KeyboardKeyReader.h"
+#include "editors/Kestrow_DlgComposite.h"
+#include "editors/KeyEditorHost.h"
+#include "editors/KeyEventCode.h"
+#include "model/KeyInputCodes.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QWindow>
+#include <chrono>
+
+namespace {
+
+// The window is mapped a little after it is shown; the grab waits for it.
+constexpr int kGrabRetryMs = 25;
+constexpr int kGrabAttempts = 40;
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool IsEnterOrEscape(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+} // namespace
+
+void Kestrow_DlgComposite::StartKeyCapture() {
+    if (captureActive_) {
+        return;
+    }
+    captureActive_ = true;
+    grabAttempts_ = 0;
+    UpdateKeyboardGrab();
+    interfaceKeys_.Reset();
+    reader_ = std::make_unique<KeyboardKeyReader>([this](std::span<const uint16_t> usages) {
+        // On the reader's thread: only the presses the window may never see go on.
+        for (const KeyTransition& key : interfaceKeys_.Update(usages)) {
+            if (key.pressed && IsDesktopKey(key.code)) {
+                const KeyCode code = key.code;
+                QMetaObject::invokeMethod(
+                    this, [this, code] { OnKeyboardInterfaceKey(code); }, Qt::QueuedConnection);
+            }
+        }
+    });
+    reader_->Start();
+}
+
+void Kestrow_DlgComposite::StopKeyCapture() {
+    if (reader_) {
+        reader_->Stop();
+        reader_.reset();
+    }
+    captureActive_ = false;
+    grabRetry_.stop();
+    UpdateKeyboardGrab();
+}
+
+bool Kestrow_DlgComposite::KeyboardInterfaceRead() const {
+    return reader_ != nullptr && reader_->Reading();
+}
+
+void Kestrow_DlgComposite::UpdateKeyboardGrab() {
+    // Only X11 grabs; elsewhere the window's own events are all there is.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return;
+    }
+    QWindow* window = windowHandle();
+    const bool wanted = captureActive_ && isVisible() && window != nullptr;
+    if (!wanted) {
+        if (grabbed_ && window != nullptr) {
+            window->setKeyboardGrabEnabled(false);
+        }
+        grabbed_ = false;
+        return;
+    }
+    if (grabbed_) {
+        return;
+    }
+    grabbed_ = window->setKeyboardGrabEnabled(true);
+    if (!grabbed_ && ++grabAttempts_ < kGrabAttempts) {
+        grabRetry_.start(kGrabRetryMs);
+    }
+}
+
+void Kestrow_DlgComposite::showEvent(QShowEvent* e) {
+    CBaseDialog::showEvent(e);
+    grabAttempts_ = 0;
+    UpdateKeyboardGrab();
+}
+
+bool Kestrow_DlgComposite::eventFilter(QObject* watched, QEvent* e) {
+    const QEvent::Type type = e->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+        type != QEvent::ShortcutOverride) {
+        return CBaseDialog::eventFilter(watched, e);
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this) {
+        return CBaseDialog::eventFilter(watched, e);
+    }
+    return HandleKeyEvent(static_cast<QKeyEvent*>(e));
+}
+
+bool Kestrow_DlgComposite::HandleKeyEvent(QKeyEvent* key) {
+    const QEvent::Type type = key->type();
+    if (captureActive_) {
+        const KeyCode code = KeyCodeOfKeyEvent(*key);
+        if (code != 0 && !IsMediaKeyCode(code)) {
+            if (type == QEvent::KeyPress) {
+                OnWindowKey(code, key->isAutoRepeat());
+            } else if (type == QEvent::KeyRelease && code == kPrintScreenKey &&
+                       !key->isAutoRepeat()) {
+                // Print Screen counts on its release too, where some systems give only that.
+                OnWindowKey(code, false);
+            }
+            key->accept();
+            return true;
+        }
+    }
+    // Enter and Escape neither press OK nor Cancel; F1 opens the help.
+    if (IsEnterOrEscape(key->key())) {
+        key->accept();
+        return true;
+    }
+    if (key->key() == Qt::Key_F1 && type != QEvent::ShortcutOverride) {
+        if (type == QEvent::KeyPress && !key->isAutoRepeat()) {
+            host_.OpenHelp();
+        }
+        key->accept();
+        return true;
+    }
+    return false;
+}
+
+void Kestrow_DlgComposite::OnWindowKey(KeyCode code, bool autoRepeat) {
+    if (autoRepeat) {
+        return;
+    }
+    if (IsDesktopKey(code)) {
+        if (merger_.IsNewPress(KeySource::Window, code, NowMs())) {
+            CaptureKey(code);
+        }
+        return;
+    }
+    if (keyboardRadio_->isChecked()) {
+        CaptureKey(code);
+    }
+}
+
+void Kestrow_DlgComposite::OnKeyboardInterfaceKey(KeyCode code) {
+    // A report that was on its way when the page went.
+    if (!captureActive_) {
+        return;
+    }
+    if (merger_.IsNewPress(KeySource::KeyboardInterface, code, NowMs())) {
+        CaptureKey(code);
+    }
+}
+
+void Kestrow_DlgComposite::CaptureKey(KeyCode code) {
+    const KeyTableRow* row = KeyRowFromCode(code);
+    // A key the program cannot name is not taken.
+    if (row == nullptr || row->nameKey.empty()) {
+        return;
+    }
+    // The Win and Applications keys come even with the mouse chosen; what the field shows is
+    // what Apply stores.
+    if (!keyboardRadio_->isChecked()) {
+        SelectRadio(Radio::Keyboard);
+    }
+    keyField_->setText(QString::fromStdString(KeyNameFromCode(code)));
+    capturedCode_ = code;
+    pageType_ = kPageKey;
+    SetModified(true);
+}

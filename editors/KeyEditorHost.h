@@ -1,0 +1,22 @@
+#pragma once
+
+// What the key-setting dialog needs of the main window, which implements it: the key buttons
+// (their look, tooltips and the pending-changes flag), where the button that opened the
+// dialog is, and the help page.
+
+#include <QRect>
+
+class KeyButtonSink;
+
+class KeyEditorHost {
+public:
+    virtual ~KeyEditorHost() = default;
+
+    // The main window's key buttons.
+    virtual KeyButtonSink& KeyButtons() = 0;
+    // The screen rectangle of the key or G-key button with that control id; empty when none.
+    virtual QRect KeyButtonScreenRect(int id) const = 0;
+    // Gives the button its normal images back after the dialog highlighted it.
+    virtual void RestoreKeyButton(int id) = 0;
+    virtual void OpenHelp() = 0;
+};

@@ -1,0 +1,106 @@
+#pragma once
+
+// The macro page of the key-setting dialog: the dialog's own copies of the working store's
+// macros in list 1126, the steps of the macro shown in list 1019, its repeat count, and the
+// record-delay setting. The dialog picks the macro a key plays here; the copies replace the
+// working store's macros at the dialog's Apply.
+
+#include "editors/CompositeSkin.h"
+#include "model/MacroRecord.h"
+
+#include <QObject>
+#include <filesystem>
+#include <vector>
+
+class CPngButton;
+class CReportCtrl;
+class ColorStatic;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+class MacroPage : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kIdMacroList = 1126;
+    static constexpr int kIdAddMacro = 1017;
+    static constexpr int kIdDeleteMacro = 1018;
+    static constexpr int kIdStepList = 1019;
+    static constexpr int kIdRecord = 1020;
+    static constexpr int kIdDeleteStep = 1021;
+    static constexpr int kIdClearSteps = 1022;
+    static constexpr int kIdStepToTop = 1023;
+    static constexpr int kIdStepUp = 1024;
+    static constexpr int kIdStepDown = 1025;
+    static constexpr int kIdStepToBottom = 1026;
+    static constexpr int kIdRecordDelay = 1027;
+    static constexpr int kIdRepeat = 1125;
+    static constexpr int kIdRepeatCaption = 1130;
+    static constexpr int kIdRecordDelayCaption = 1133;
+    static constexpr int kStepColumnWidth = 63;
+
+    // The controls, children of dialog.
+    explicit MacroPage(QWidget* dialog);
+
+    // Places and skins the controls from the dialog's layout file; the buttons are cut from
+    // the macro page's pictures.
+    void Place(const std::filesystem::path& layout, const PageImageSet& pictures);
+    void SetTexts(int languageIndex);
+    // The page's controls (the repeat caption shows on every page).
+    void SetShown(bool shown);
+
+    // At the dialog's opening: the step list's columns, repeat "1", a copy of every macro of
+    // the working store with none selected, the record-delay setting.
+    void Open();
+    // At its close: the step list and the macro copies are emptied.
+    void Close();
+
+    // Selects and shows the macro with that id, the first one when none has it; nothing
+    // without macros.
+    void SelectMacroOfId(uint32_t id);
+    void SelectFirstMacro();
+    // Empties the step list and shows the macro at that list position.
+    void ShowMacro(int position);
+    // Puts what is shown (repeat count, steps) into the copy at that position.
+    void SaveMacro(int position);
+
+    bool HasMacros() const { return !macros_.empty(); }
+    // List position of the macro shown, -1 when none is.
+    int CurrentMacro() const { return currentMacro_; }
+    // The repeat field's number, kept in 1..255.
+    int RepeatCount() const;
+    bool RecordDelay() const { return recordDelay_; }
+    const std::vector<MacroRecord>& Macros() const { return macros_; }
+
+    // At Apply: an open in-place edit of the step list is finished, the shown macro saved, and
+    // every copy counts as applied from now on. Returns the list for the working store.
+    std::vector<MacroRecord> TakeForApply();
+
+signals:
+    // The user changed something the dialog's Apply stores.
+    void Modified();
+
+private:
+    void OnMacroSelected(int index);
+    void OnRepeatEdited(const QString& text);
+    void OnRecordDelayToggled();
+    void UpdateMacroButtons();
+    void Select(int position);
+
+    QWidget* dialog_;
+    QComboBox* macroList_;
+    CPngButton* addMacro_;
+    CPngButton* deleteMacro_;
+    CReportCtrl* steps_;
+    std::vector<CPngButton*> stepButtons_; // 1020 .. 1026
+    QCheckBox* recordDelayBox_;
+    ColorStatic* recordDelayCaption_;
+    QLineEdit* repeat_;
+    ColorStatic* repeatCaption_;
+
+    std::vector<MacroRecord> macros_;
+    std::vector<MacroAction> shownSteps_;
+    int currentMacro_ = -1;
+    bool recordDelay_ = false; // kept across openings
+};

@@ -1,0 +1,108 @@
+// The key-setting dialog on each of its pages, with a key captured and with the mouse chosen,
+// and in macro-only mode.
+
+#include "device/DeviceState.h"
+#include "editors/Kestrow_DlgComposite.h"
+#include "editors/KeyEditorHost.h"
+#include "model/KeyButtonSink.h"
+#include "model/ProfileFile.h"
+#include "model/ProfileStore.h"
+#include "tools/gallery/Gallery.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+namespace {
+
+// No main window here: the dialog's host answers for one.
+class GalleryHost : public KeyEditorHost, public KeyButtonSink {
+public:
+    KeyButtonSink& KeyButtons() override { return *this; }
+    QRect KeyButtonScreenRect(int) const override { return QRect(40, 40, 40, 40); }
+    void RestoreKeyButton(int) override {}
+    void OpenHelp() override {}
+    std::vector<KeyCode> KeyButtonCodes() const override { return {}; }
+    void DescribeKeyButton(KeyCode, std::string_view, bool) override {}
+    void SetPendingChanges(int) override {}
+};
+
+void SetRecord(int recordIndex, KeyAssignment record) {
+    std::lock_guard guard(WorkingStore().lock);
+    if (KeyAssignment* r = WorkingRecord(0, recordIndex)) {
+        *r = record;
+    }
+}
+
+void AddMacro(const char* name, uint16_t id, std::initializer_list<MacroAction> steps) {
+    MacroRecord macro;
+    SetMacroName(macro, std::string_view(name));
+    macro.id = id;
+    macro.repeat = 2;
+    for (const MacroAction& step : steps) {
+        macro.steps[macro.stepCount++] = step;
+    }
+    std::lock_guard guard(WorkingStore().lock);
+    WorkingStore().macros.push_back(macro);
+}
+
+void Click(Kestrow_DlgComposite& dialog, int id) {
+    if (auto* button = dialog.findChild<QAbstractButton*>(QString::number(id))) {
+        button->click();
+    }
+}
+
+void RenderKeyEditor(GalleryContext& g) {
+    QTemporaryDir home;
+    setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
+    DeviceState().CachedProfile = 0;
+    {
+        std::lock_guard guard(WorkingStore().lock);
+        ClearWorkingStore();
+        MakeDefaultStore({}, 0, true);
+    }
+    AddMacro("Copy and paste", 1,
+             {{50, 0x01D, MacroAction::kPress},
+              {50, 0x02E, MacroAction::kPress},
+              {50, 0x02E, MacroAction::kRelease},
+              {120, 0x02F, MacroAction::kPress},
+              {50, 0x02F, MacroAction::kRelease},
+              {0, 0x01D, MacroAction::kRelease}});
+    AddMacro("Greeting", 2, {{30, 0x023, MacroAction::kPress}, {0, 0x023, MacroAction::kRelease}});
+
+    GalleryHost host;
+    Kestrow_DlgComposite dialog(host);
+    constexpr int kKeyA = 0x1E;
+    constexpr int kButtonA = 1058;
+
+    dialog.Open(kKeyA, kButtonA);
+    g.Save("key-default", &dialog);
+    dialog.CloseIfOpen();
+
+    SetRecord(kKeyA, {AssignmentType::kKey, 0, 0x030});
+    dialog.Open(kKeyA, kButtonA);
+    g.Save("key-captured", &dialog);
+    Click(dialog, Kestrow_DlgComposite::kIdMouseRadio);
+    g.Save("key-mouse", &dialog);
+    Click(dialog, Kestrow_DlgComposite::kIdMacroPage);
+    g.Save("macro", &dialog);
+    Click(dialog, Kestrow_DlgComposite::kIdMediaPage);
+    g.Save("media", &dialog);
+    Click(dialog, Kestrow_DlgComposite::kIdFunctionPage);
+    g.Save("function", &dialog);
+    dialog.CloseIfOpen();
+
+    SetRecord(256 + 8, {AssignmentType::kMacro, 1, 2});
+    dialog.Open(256 + 8, Kestrow_DlgComposite::kMacroOnlyButtonId);
+    g.Save("macro-only", &dialog);
+    dialog.CloseIfOpen();
+
+    std::lock_guard guard(WorkingStore().lock);
+    ClearWorkingStore();
+    DeviceState().Reset();
+}
+KESTROW_GALLERY_PAGE(key_editor, RenderKeyEditor);
+
+} // namespace
