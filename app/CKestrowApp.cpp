@@ -6,6 +6,7 @@
 #include "app/StartupReport.h"
 #include "app/UserDataSeed.h"
 #include "device/DeviceState.h"
+#include "model/ProfileFolder.h"
 #include "platform/LicenceNotice.h"
 #include "platform/SettingsHive.h"
 #include "platform/UserFolders.h"
@@ -123,8 +124,10 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
         // The resident program runs beside every first instance; its absence is no error.
         StartResidentProgram(paths_.residentProgram);
 
-        // The user's data folder and the colour files it starts with.
+        // The user's data folder and the colour files it starts with; what a run killed
+        // while writing there left behind goes.
         SeedUserDataFolder(UserDataFolder(), paths_.ColourTemplate());
+        RemoveStaleProfileFolderTemporaries();
 
         {
             CKestrowDlg window(this);

@@ -26,7 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)noLanguageFiles;
-    const std::vector<MacroRecord> macros = DecodeMacroArea({data, size});
+    // A record is 32 KB and an input may name a hundred of them: the lists and the image are
+    // kept from one input to the next, so that the time goes to decoding, not to fresh pages.
+    static std::vector<MacroRecord> macros;
+    static std::vector<MacroRecord> again;
+    static std::vector<uint8_t> image;
+    DecodeMacroArea({data, size}, macros);
     Require(macros.size() <= kMaxMacros, "count");
     for (size_t i = 0; i < macros.size(); ++i) {
         Require(macros[i].id == i + 1, "ids follow the area order");
@@ -35,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "name");
     }
     const MacroAreaSize sizes = MacroAreaSizes(macros);
-    std::vector<uint8_t> image(sizes.full);
+    image.assign(sizes.full, 0);
     Require(EncodeMacroArea(macros, image, image.size(), true), "encode");
-    const std::vector<MacroRecord> again = DecodeMacroArea(image);
+    DecodeMacroArea(image, again);
     Require(again.size() == macros.size(), "count survives");
     for (size_t i = 0; i < macros.size(); ++i) {
         Require(again[i].stepCount == macros[i].stepCount && again[i].repeat == macros[i].repeat,

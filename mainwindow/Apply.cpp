@@ -1,6 +1,6 @@
-// Apply: the working store saved to the working file and written to the keyboard on a worker
-// thread, while the window shows the busy animation and takes no input; and the pending-changes
-// flag that the Apply button shows.
+// Apply: the working store written to the keyboard and then saved to the working file on a
+// worker thread, while the window shows the busy animation and takes no input; and the
+// pending-changes flag that the Apply button shows.
 
 #include "device/MessageSink.h"
 #include "mainwindow/BusyIndicator.h"
@@ -95,9 +95,8 @@ void CKestrowDlg::RunApplyWorker() {
         {
             // Working store, then (inside the write) the outgoing store, then DeviceIoLock.
             std::lock_guard guard(WorkingStore().lock);
-            const bool saved = SaveWorkingFile(false);
-            const bool written = WriteStoreToKeyboard(allProfiles, outcome.get());
-            outcome->ok = saved && written;
+            const StoreWriteResult result = WriteStoreAndWorkingFile(allProfiles, outcome.get());
+            outcome->ok = result.written && result.saved;
         }
         QMetaObject::invokeMethod(
             this, [this, outcome] { OnApplyDone(*outcome); }, Qt::QueuedConnection);

@@ -176,8 +176,9 @@ void CKestrowDlg::ImportProfileFile() {
             messages_->ShowText("MAIN_PROMPT_INPORT", std::nullopt);
             return;
         }
-        saved = SaveWorkingFile(false);
-        written = WriteStoreToKeyboard(true, messages_);
+        const StoreWriteResult result = WriteStoreAndWorkingFile(true, messages_);
+        saved = result.saved;
+        written = result.written;
         RefreshKeyButtons();
     }
     // What did not reach the keyboard (or the working file) stays pending, as after Apply, and

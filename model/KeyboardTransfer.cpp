@@ -284,17 +284,21 @@ bool ReadKeyboardImage(std::string& image) {
 
 bool ReadKeyboardToFile(const std::filesystem::path& path) {
     std::string image;
-    return ReadKeyboardImage(image) && WriteFileAtomically(path, image);
+    if (!ReadKeyboardImage(image)) {
+        return false;
+    }
+    RemoveStaleTemporaries(path);
+    return WriteFileAtomically(path, image);
 }
 
-void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
+bool ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
     EnsureProfileFolder();
     const int n = ActiveProfile();
     ProfileStore& working = WorkingStore();
+    bool loaded = false;
     {
         std::lock_guard guard(working.lock);
         ClearWorkingStore();
-        bool loaded = false;
         if (n >= 0) {
             const std::filesystem::path path = ProfilePath(n);
             loaded = ReadKeyboardToFile(path) && LoadProfileFile(path);
@@ -311,6 +315,7 @@ void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
     if (!keepChanged && buttons) {
         buttons->SetPendingChanges(0);
     }
+    return loaded;
 }
 
 bool SaveWorkingFile(bool lock) {
@@ -329,6 +334,14 @@ bool SaveWorkingFile(bool lock) {
         return false;
     }
     return WriteProfileFile(false, path);
+}
+
+StoreWriteResult WriteStoreAndWorkingFile(bool allProfiles, MessageSink* messages) {
+    std::lock_guard guard(WorkingStore().lock);
+    StoreWriteResult result;
+    result.written = WriteStoreToKeyboard(allProfiles, messages);
+    result.saved = result.written && SaveWorkingFile(false);
+    return result;
 }
 
 void ForgetKeyboardMacroOrder() {

@@ -48,12 +48,23 @@ bool ReadKeyboardImage(std::string& image);
 
 // Replaces the working store with the keyboard's configuration (through the working file of
 // the active profile), or with an all-default stand-in when it cannot be read; redescribes the
-// buttons and, unless keepChanged, clears the pending flag. buttons may be null.
-void ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons);
+// buttons and, unless keepChanged, clears the pending flag. buttons may be null. True
+// when the keyboard's configuration was loaded.
+bool ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons);
 
 // Writes the working store over the existing working file of ActiveProfile; false (nothing
 // written) when there is no such file, no active profile, or the store is a stand-in.
 bool SaveWorkingFile(bool lock);
+
+// Apply and import: the working store goes to the keyboard (WriteStoreToKeyboard) and, only once
+// the keyboard took all of it, over the working file (SaveWorkingFile). A failed write thus
+// leaves the working file as the keyboard last had it, which is what discarding the edits
+// reloads. Callers hold the working store's lock.
+struct StoreWriteResult {
+    bool written = false; // the keyboard took the macro area and every key table
+    bool saved = false;   // the working file holds the store
+};
+StoreWriteResult WriteStoreAndWorkingFile(bool allProfiles, MessageSink* messages);
 
 // The keyboard may have been changed elsewhere (it was unplugged): until its macro area is read
 // or written again, a write sends every profile whose table plays a macro.

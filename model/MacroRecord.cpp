@@ -172,8 +172,14 @@ bool EncodeMacroArea(std::span<const MacroRecord> macros, std::span<uint8_t> buf
 
 std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image) {
     std::vector<MacroRecord> macros;
+    DecodeMacroArea(image, macros);
+    return macros;
+}
+
+size_t DecodeMacroArea(std::span<const uint8_t> image, std::vector<MacroRecord>& macros) {
+    macros.clear();
     if (image.size() < kMacroAreaHeaderSize || ReadU16(image.data()) != kMacroAreaMagic) {
-        return macros;
+        return 0;
     }
     // Only macros whose offset entry the image holds exist; at most a list's worth.
     const size_t count = std::min<size_t>(
@@ -216,5 +222,5 @@ std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image) {
             SetMacroName(macro, prefix + std::to_string(i + 1));
         }
     }
-    return macros;
+    return macros.size();
 }

@@ -89,3 +89,6 @@ MacroAction DecodeMacroStep(const uint8_t* step);
 // a record that lies outside the image comes back empty so that the later macros keep their
 // numbers. Unnamed macros are called "MACRO_NEW_PREFIX" + number.
 std::vector<MacroRecord> DecodeMacroArea(std::span<const uint8_t> image);
+// The same into macros, whose storage is kept for the next decode (each record is 32 KB);
+// returns the count.
+size_t DecodeMacroArea(std::span<const uint8_t> image, std::vector<MacroRecord>& macros);

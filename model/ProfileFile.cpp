@@ -245,6 +245,8 @@ bool WriteProfileFile(bool lock, const std::filesystem::path& path) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    // An export or a working file written by a run that was killed left its temporary file.
+    RemoveStaleTemporaries(path);
     return WriteFileAtomically(path, image);
 }
 

@@ -1,5 +1,8 @@
 #include "model/ProfileFolder.h"
 
+#include "model/KeyAssignment.h"
+#include "model/UserColourFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/UserFolders.h"
 
 #include <string>
@@ -24,7 +27,23 @@ bool EnsureProfileFolder() {
     return true;
 }
 
+namespace {
+
+std::filesystem::path WorkingFileOf(int n) {
+    return UserDataFolder() / ("$Profile" + std::to_string(n));
+}
+
+} // namespace
+
 std::filesystem::path ProfilePath(int n) {
     EnsureProfileFolder();
-    return UserDataFolder() / ("$Profile" + std::to_string(n));
+    return WorkingFileOf(n);
+}
+
+void RemoveStaleProfileFolderTemporaries() {
+    for (int n = 0; n < kProfileCount; ++n) {
+        RemoveStaleTemporaries(WorkingFileOf(n));
+        RemoveStaleTemporaries(UserColourFilePath(n));
+    }
+    RemoveStaleTemporaries(UserDataFolder() / "wskb.ini");
 }

@@ -12,3 +12,7 @@ bool EnsureProfileFolder();
 
 // EnsureProfileFolder, then the working file of profile n: "$Profile<n>" in the folder.
 std::filesystem::path ProfilePath(int n);
+
+// Deletes what a run killed while writing left in the folder: the temporary files of the working
+// files, the user colour files and "wskb.ini" (never one a live writer holds). For start-up.
+void RemoveStaleProfileFolderTemporaries();

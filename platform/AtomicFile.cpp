@@ -5,10 +5,50 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// mkstemp's six random characters, and how often a temporary removed under its writer's feet
+// is made anew.
+constexpr std::string_view kTemporaryRandomPart = "XXXXXX";
+constexpr int kCreateAttempts = 8;
+
+std::string TemporaryPrefix(const std::filesystem::path& target) {
+    return "." + target.filename().string() + ".";
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Creates and locks a temporary file beside target. A cleaner may delete the file between its
+// creation and the lock; then it is made again.
+int CreateLockedTemporary(const std::filesystem::path& folder, const std::filesystem::path& target,
+                          std::string& path) {
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        path = (folder / (TemporaryPrefix(target) + std::string(kTemporaryRandomPart))).string();
+        const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return -1;
+        }
+        const bool locked = ::flock(fd, LOCK_EX) == 0;
+        struct stat opened {};
+        struct stat named {};
+        const bool stillNamed = ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+                                SameFile(opened, named);
+        if (locked && stillNamed) {
+            return fd;
+        }
+        if (stillNamed) {
+            ::unlink(path.c_str());
+        }
+        ::close(fd);
+    }
+    return -1;
+}
 
 bool WriteAll(int fd, std::string_view bytes) {
     size_t done = 0;
@@ -39,8 +79,8 @@ void SyncFolder(const std::filesystem::path& folder) {
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temp.data());
+    std::string temp;
+    const int fd = CreateLockedTemporary(folder, target, temp);
     if (fd < 0) {
         return false;
     }
@@ -53,14 +93,53 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view b
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
+    // The lock goes with the close, after the rename: until then no cleaner takes the file.
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
+    const bool renamed = written && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!renamed) {
         ::unlink(temp.c_str());
+    }
+    ::close(fd); // the bytes are on disk already: fsync said so
+    if (!renamed) {
         return false;
     }
     SyncFolder(folder);
     return true;
+}
+
+int RemoveStaleTemporaries(const std::filesystem::path& target) {
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    const std::string prefix = TemporaryPrefix(target);
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error) {
+        return 0;
+    }
+    int removed = 0;
+    for (const auto& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + kTemporaryRandomPart.size() ||
+            !name.starts_with(prefix)) {
+            continue;
+        }
+        const int fd =
+            ::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) {
+            continue;
+        }
+        // Locked: a writer is at work. Unlocked but no longer under that name: renamed into
+        // place after all. Only a plain file still under its name and free is stale.
+        struct stat opened {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            S_ISREG(opened.st_mode) && ::lstat(entry.path().c_str(), &named) == 0 &&
+            SameFile(opened, named) && ::unlink(entry.path().c_str()) == 0) {
+            ++removed;
+        }
+        ::close(fd);
+    }
+    return removed;
 }
 
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {

@@ -39,6 +39,10 @@ SettingsHive::Stamp SettingsHive::CurrentStamp() const {
 
 // Named for the first load; it also rereads the file whenever another writer replaced it.
 void SettingsHive::LoadOnce() {
+    if (!loaded_) {
+        // A run killed while it wrote the file may have left its temporary file behind.
+        RemoveStaleTemporaries(file_);
+    }
     const Stamp now = CurrentStamp();
     if (loaded_ && now == stamp_) {
         return;

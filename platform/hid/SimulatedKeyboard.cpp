@@ -1,5 +1,7 @@
 #include "platform/hid/SimulatedKeyboard.h"
 
+#include "platform/AtomicFile.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -128,7 +130,8 @@ struct SimulatedKeyboard::Core {
     std::optional<uint32_t> bootDuration;
     std::optional<Clock::time_point> bootReturnAt;
     unsigned bootRequests = 0;
-    uint64_t generation = 0; // raised whenever the interfaces vanish
+    uint64_t generation = 0;  // raised whenever the interfaces vanish
+    uint64_t appearances = 0; // raised whenever they vanish or come back, for change monitors
     bool session = false;
     std::deque<SimFrame> log;
 
@@ -137,6 +140,14 @@ struct SimulatedKeyboard::Core {
     unsigned forcedCount = 0;
     uint32_t delayMs = 0;
     unsigned failWrites = 0;
+    bool instantTimeouts = false;
+
+    struct ScheduledFault {
+        SimFault fault = SimFault::Unplug;
+        unsigned requestsBefore = 0;
+        unsigned count = 1;
+    };
+    std::optional<ScheduledFault> scheduled;
 
     std::vector<SimHandle*> handles;
 
@@ -159,10 +170,55 @@ struct SimulatedKeyboard::Core {
     // Work that time or another process may have made due; run before acting on a request.
     void Refresh() {
         if (boot && bootReturnAt && Clock::now() >= *bootReturnAt) {
-            boot = false;
-            bootReturnAt.reset();
+            LeaveBoot();
         }
         TakeUpStateFile();
+    }
+
+    void LeaveBoot() {
+        boot = false;
+        bootReturnAt.reset();
+        InterfacesChanged();
+    }
+
+    void InterfacesChanged() {
+        ++appearances;
+        changed.notify_all();
+    }
+
+    // Counts one configuration request against the scheduled fault and arms it when due;
+    // false when the keyboard vanished with it.
+    bool ReachScheduledFault() {
+        if (!scheduled) {
+            return true;
+        }
+        if (scheduled->requestsBefore > 0) {
+            --scheduled->requestsBefore;
+            return true;
+        }
+        const ScheduledFault due = *scheduled;
+        scheduled.reset();
+        switch (due.fault) {
+        case SimFault::Unplug:
+            plugged = false;
+            Vanish();
+            return false;
+        case SimFault::DropReplies:
+            dropReplies = due.count;
+            break;
+        case SimFault::StatusFF:
+            forcedStatus = kSimStatusRefused;
+            forcedCount = due.count;
+            break;
+        case SimFault::StatusFE:
+            forcedStatus = kSimStatusBadFrame;
+            forcedCount = due.count;
+            break;
+        case SimFault::FailWrite:
+            failWrites = due.count;
+            break;
+        }
+        return true;
     }
 
     void Vanish() {
@@ -171,7 +227,7 @@ struct SimulatedKeyboard::Core {
         for (SimHandle* handle : handles) {
             handle->queue.clear();
         }
-        changed.notify_all();
+        InterfacesChanged();
     }
 
     void EnterBoot() {
@@ -498,7 +554,7 @@ public:
                 wake = report.readyAt;
             }
             if (!unlimited) {
-                if (now >= deadline) {
+                if (now >= deadline || (core_->instantTimeouts && handle_.queue.empty())) {
                     return HidTransferResult::Timeout;
                 }
                 wake = wake ? std::min(*wake, deadline) : deadline;
@@ -524,6 +580,9 @@ public:
         }
         if (!handle_.canWrite || buffer == nullptr) {
             return HidTransferResult::Failed;
+        }
+        if (handle_.kind == SimInterface::Configuration && !core_->ReachScheduledFault()) {
+            return HidTransferResult::Gone;
         }
         if (core_->failWrites > 0) {
             SimulatedKeyboard::Core::Consume(core_->failWrites);
@@ -559,7 +618,55 @@ private:
     SimHandle handle_; // guarded by the core's mutex
 };
 
+// Wakes the presence thread when the keyboard is unplugged, plugged in, or leaves or enters
+// boot mode, as the udev monitor does for hidraw nodes.
+class SimChangeMonitor : public HidChangeMonitor {
+public:
+    explicit SimChangeMonitor(std::shared_ptr<SimulatedKeyboard::Core> core)
+        : core_(std::move(core)), seen_(core_->appearances) {}
+
+    HidChangeWait Wait(uint32_t timeoutMs) override {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::unique_lock lock(core_->mutex);
+        for (;;) {
+            core_->Refresh(); // a boot mode that ends by itself ends now
+            if (cancelled_) {
+                return HidChangeWait::Cancelled;
+            }
+            if (core_->appearances != seen_) {
+                seen_ = core_->appearances;
+                return HidChangeWait::Changed;
+            }
+            const Clock::time_point now = Clock::now();
+            if (now >= deadline) {
+                return HidChangeWait::Timeout;
+            }
+            Clock::time_point wake = deadline;
+            if (core_->boot && core_->bootReturnAt) {
+                wake = std::min(wake, *core_->bootReturnAt);
+            }
+            core_->changed.wait_until(lock, wake);
+        }
+    }
+
+    void Cancel() override {
+        std::lock_guard lock(core_->mutex);
+        cancelled_ = true;
+        core_->changed.notify_all();
+    }
+
+private:
+    std::shared_ptr<SimulatedKeyboard::Core> core_;
+    uint64_t seen_;          // guarded by the core's mutex
+    bool cancelled_ = false; // guarded by the core's mutex
+};
+
 } // namespace
+
+std::unique_ptr<HidChangeMonitor> SimulatedKeyboard::WatchChanges() {
+    std::lock_guard lock(core_->mutex);
+    return std::make_unique<SimChangeMonitor>(core_);
+}
 
 SimulatedKeyboard::SimulatedKeyboard(const SimKeyboardModel& model)
     : core_(std::make_shared<Core>()) {
@@ -815,7 +922,10 @@ void SimulatedKeyboard::Unplug() {
 
 void SimulatedKeyboard::Replug() {
     std::lock_guard lock(core_->mutex);
-    core_->plugged = true;
+    if (!core_->plugged) {
+        core_->plugged = true;
+        core_->InterfacesChanged();
+    }
 }
 
 bool SimulatedKeyboard::IsPlugged() const {
@@ -842,6 +952,22 @@ void SimulatedKeyboard::DelayReplies(uint32_t ms) {
 void SimulatedKeyboard::FailWrites(unsigned count) {
     std::lock_guard lock(core_->mutex);
     core_->failWrites = count;
+}
+
+void SimulatedKeyboard::ScheduleFault(SimFault fault, unsigned requestsBefore, unsigned count) {
+    std::lock_guard lock(core_->mutex);
+    core_->scheduled = Core::ScheduledFault{fault, requestsBefore, count};
+}
+
+bool SimulatedKeyboard::FaultPending() const {
+    std::lock_guard lock(core_->mutex);
+    return core_->scheduled.has_value();
+}
+
+void SimulatedKeyboard::SetInstantTimeouts(bool on) {
+    std::lock_guard lock(core_->mutex);
+    core_->instantTimeouts = on;
+    core_->changed.notify_all();
 }
 
 int SimulatedKeyboard::PushConsumerNotice(uint16_t usage) {
@@ -900,8 +1026,9 @@ void SimulatedKeyboard::EnterBootMode() {
 
 void SimulatedKeyboard::ReturnFromBootMode() {
     std::lock_guard lock(core_->mutex);
-    core_->boot = false;
-    core_->bootReturnAt.reset();
+    if (core_->boot) {
+        core_->LeaveBoot();
+    }
 }
 
 bool SimulatedKeyboard::InBootMode() const {
@@ -946,6 +1073,8 @@ SimStateError SimulatedKeyboard::AttachStateFile(const std::filesystem::path& fi
     }
     core_->stateFile.reset();
     core_->stateIdentity.reset();
+    // A run killed while it saved the file may have left its temporary file behind.
+    RemoveStaleTemporaries(file);
     std::error_code ec;
     const bool exists = std::filesystem::exists(file, ec);
     if (ec) {

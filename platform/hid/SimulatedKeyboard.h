@@ -103,6 +103,15 @@ inline constexpr size_t kSimLightPageSize = 256;
 // Counts for the fault controls meaning "until told otherwise".
 inline constexpr unsigned kSimForever = 0xFFFFFFFFu;
 
+// Faults that ScheduleFault places at one request frame of the configuration interface.
+enum class SimFault {
+    Unplug,      // the keyboard vanishes as the frame arrives: that write ends with Gone
+    DropReplies, // that request and the next count - 1 are carried out, their replies never come
+    StatusFF,    // the next count replies say 0xFF (refused, not carried out)
+    StatusFE,    // the next count replies say 0xFE (refused, not carried out)
+    FailWrite,   // that write and the next count - 1 fail and reach nothing
+};
+
 class SimulatedKeyboard : public HidBackend {
 public:
     // Fresh from the factory (FactorySimKeyboardMemory), plugged in, no faults. Ids other than
@@ -118,6 +127,9 @@ public:
     std::unique_ptr<HidInterface> Open(const std::string& path, const HidOpenFlags& flags,
                                        HidOpenError& error) override;
     bool PathExists(const std::string& path) override;
+    // Wakes its waiter when the keyboard is unplugged or plugged in, or enters or leaves boot
+    // mode.
+    std::unique_ptr<HidChangeMonitor> WatchChanges() override;
 
     const SimKeyboardModel& Model() const;
     std::string InterfacePath(SimInterface which) const;
@@ -172,6 +184,16 @@ public:
     // The next `count` writes on any interface fail (HidTransferResult::Failed) and reach
     // nothing; kSimForever until FailWrites(0).
     void FailWrites(unsigned count);
+    // Arms `fault` for the configuration request written after `requestsBefore` more of them
+    // (0: the next one); until then every frame is answered as usual. One fault at a time: a
+    // later call replaces one not yet reached.
+    void ScheduleFault(SimFault fault, unsigned requestsBefore, unsigned count = 1);
+    // Whether a scheduled fault has not been reached yet.
+    bool FaultPending() const;
+    // On: a timed read that only its timeout could end (nothing queued, no delayed reply on its
+    // way) ends with Timeout at once instead of waiting it out, for tests that provoke many
+    // lost replies. Replies held back by DelayReplies are still waited for.
+    void SetInstantTimeouts(bool on);
     // Sends one consumer report with this usage to every open consumer handle; the number of
     // handles it reached (a notice nobody listens to is lost, as on the wire).
     int PushConsumerNotice(uint16_t usage);

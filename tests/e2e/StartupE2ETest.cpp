@@ -258,6 +258,30 @@ TEST_F(Kestrow, AnInstanceThatWasKilledDoesNotBlockTheNextStart) {
     EXPECT_EQ(ExitCodeOf(*next), 0);
 }
 
+TEST_F(Kestrow, TheStartRemovesWhatAKilledWriteLeftAndNothingElse) {
+    // What a run killed in the middle of writing leaves: the unlocked temporary files beside
+    // the working file, a colour file, wskb.ini and the settings.
+    const fs::path hive = dir_ / "config" / "Halvex  KB01";
+    fs::create_directories(UserData());
+    fs::create_directories(hive);
+    const std::vector<fs::path> stale = {
+        UserData() / ".$Profile0.Ab3dE9", UserData() / ".UserDengColor_2.userd.x1y2z3",
+        UserData() / ".wskb.ini.QWERTY", hive / ".registry.ini.k8j7h6"};
+    const fs::path notOurs = UserData() / ".notes.txt.abcdef";
+    for (const fs::path& file : stale) {
+        std::ofstream(file) << "half";
+    }
+    std::ofstream(notOurs) << "someone else's";
+
+    std::unique_ptr<QProcess> first = StartFirst();
+    for (const fs::path& file : stale) {
+        EXPECT_FALSE(fs::exists(file)) << file;
+    }
+    EXPECT_TRUE(fs::exists(notOurs));
+    EXPECT_EQ(Run({"/Kill"}, Report("kill")), 0);
+    EXPECT_EQ(ExitCodeOf(*first), 0);
+}
+
 TEST_F(Kestrow, TheResidentProgramIsStartedByTheFirstInstanceOnly) {
     TempDir copy;
     const fs::path program = ProgramCopy(copy);

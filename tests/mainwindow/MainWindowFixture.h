@@ -60,6 +60,11 @@ public:
         std::lock_guard guard(lock_);
         shown_.clear();
     }
+    // Forgets the answers not yet given.
+    void ClearAnswers() {
+        std::lock_guard guard(lock_);
+        answers_.clear();
+    }
 
 private:
     void Record(std::string_view key) {

@@ -249,6 +249,25 @@ TEST_F(ProfileBarTest, ASwitchWhoseApplyFailedStaysOnTheProfileWithTheChanges) {
     EXPECT_EQ(dlg_->PendingChanges(), 0);
 }
 
+TEST_F(ProfileBarTest, ChangesWhoseApplyFailedAreDroppedWhenTheSwitchIsAnsweredNo) {
+    StartOnProfile(0);
+    SetActiveType(0x1E, AssignmentType::kDisabled);
+    dlg_->SetPendingChanges(1);
+    // The keyboard takes nothing: the working file must still hold what the keyboard has, so
+    // that dropping the edits brings that back.
+    keyboard_->FailWrites(kSimForever);
+    dlg_->OnCommand(CKestrowDlg::kIdApply);
+    keyboard_->FailWrites(0);
+    ASSERT_EQ(dlg_->PendingChanges(), 1);
+    messages_.Answer(false);
+    dlg_->OnCommand(CKestrowDlg::kIdProfile1 + 1);
+    EXPECT_EQ(keyboard_->ActiveProfile(), 1);
+    std::lock_guard guard(WorkingStore().lock);
+    ASSERT_NE(WorkingRecord(0, 0x1E), nullptr);
+    EXPECT_EQ(WorkingRecord(0, 0x1E)->type, AssignmentType::kDefault);
+    EXPECT_EQ(keyboard_->KeyTable(0)[kFactoryPositionA * 3 + 2], 0x04) << "A is still A";
+}
+
 TEST_F(ProfileBarTest, DroppedChangesWithoutAWorkingFileAreReadBackFromTheKeyboard) {
     StartOnProfile(0);
     SetActiveType(0x1E, AssignmentType::kDisabled);

@@ -196,6 +196,56 @@ TEST_F(Transfer, MacrosGoWithNamesWhenTheyFitWithoutWhenTheyOnlyFitSoAndNotAtAll
     EXPECT_EQ(WorkingStore().macros.size(), 3u);
 }
 
+TEST_F(Transfer, AMacroAreaThatExactlyFillsTheCapacityIsSentWhole) {
+    // Two macros with names of 25 characters and `steps` steps between them: compact = 16 + 4 +
+    // 2 x 4 + 4 x steps, full = compact + 100. The keyboard holds 256 bytes.
+    struct Case {
+        int steps;
+        size_t sent; // 0: refused
+        bool withNames;
+    };
+    const Case cases[] = {
+        {32, 256, true},  // full exactly 256
+        {33, 160, false}, // full 260: the names are dropped
+        {57, 256, false}, // compact exactly 256
+        {58, 0, false},   // compact 260: nothing fits
+    };
+    DeviceState().CachedProfile.store(0);
+    for (const Case& c : cases) {
+        auto& macros = WorkingStore().macros;
+        macros.assign(2, MacroRecord{});
+        for (size_t i = 0; i < macros.size(); ++i) {
+            macros[i].id = static_cast<uint16_t>(i + 1);
+            macros[i].stepCount =
+                static_cast<uint16_t>(i == 0 ? c.steps / 2 : c.steps - c.steps / 2);
+            SetMacroName(macros[i], std::u16string(25, u'n'));
+        }
+        SetCapacity(2);
+        keyboard->SetMacroArea({});
+        messages.shown.clear();
+        EXPECT_EQ(WriteStoreToKeyboard(false, &messages), c.sent > 0) << c.steps;
+        size_t sent = 0;
+        for (const SimFrame& f : Requests()) {
+            sent += f.bytes[3] == CmdCode::WriteMacroArea ? f.bytes[4] : 0;
+        }
+        EXPECT_EQ(sent, c.sent) << c.steps;
+        const auto area = keyboard->MacroArea();
+        if (c.sent > 0) {
+            EXPECT_EQ(area[2] | area[3] << 8, static_cast<int>(c.sent)) << c.steps;
+            EXPECT_EQ(area[6], c.withNames ? 1 : 0) << c.steps;
+        }
+        const std::vector<std::string> expected =
+            c.sent == 0   ? std::vector<std::string>{"EXTRA_MACRO_TOO_LONG"}
+            : c.withNames ? std::vector<std::string>{}
+                          : std::vector<std::string>{"EXTRA_PROFILE_SPACE_TIGHT"};
+        std::vector<std::string> shown;
+        for (const ShownMessage& m : messages.shown) {
+            shown.push_back(m.key);
+        }
+        EXPECT_EQ(shown, expected) << c.steps;
+    }
+}
+
 TEST_F(Transfer, ADeletedMacroForcesAllThreeTables) {
     DeviceState().CachedProfile.store(2);
     MacroDeletedFlag.store(true);

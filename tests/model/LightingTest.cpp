@@ -184,6 +184,54 @@ TEST_F(LightingTest, FieldWritesGoToTheCurrentProfilesRecord) {
               std::vector<uint8_t>(kDefaultLightRecord.begin(), kDefaultLightRecord.end()));
 }
 
+TEST_F(LightingTest, EveryFieldGoesToItsOwnByteOfTheRecord) {
+    // The record's layout, written out: a field one byte off would change another setting.
+    struct Field {
+        int field;
+        size_t byte;
+    };
+    const Field fields[] = {
+        {LightField::Effect, 0},      {LightField::Brightness, 1},  {LightField::Speed, 2},
+        {LightField::Direction, 3},   {LightField::Multicolour, 4}, {LightField::ReportRate, 15},
+        {LightField::FourColour, 17},
+    };
+    for (int p = 0; p < 3; ++p) {
+        DeviceState().CurrentProfile.store(p);
+        const size_t record = 42 * static_cast<size_t>(p);
+        for (const Field& f : fields) {
+            keyboard->SetLightArea({});
+            keyboard->ClearFrameLog();
+            EXPECT_EQ(WriteLightByte(f.field, 0xA5), kCmdOk);
+            EXPECT_EQ(Writes(),
+                      (std::vector<Write>{{static_cast<uint16_t>(record + f.byte), {0xA5}}}))
+                << "field " << f.field << ", profile " << p;
+            auto expected = std::array<uint8_t, 126>{};
+            expected[record + f.byte] = 0xA5;
+            EXPECT_EQ(keyboard->LightArea(), expected) << "field " << f.field << ", profile " << p;
+        }
+
+        // The writes of more than one byte.
+        keyboard->ClearFrameLog();
+        Lighting().state.multicolour = true;
+        WriteEffect(5);
+        EXPECT_EQ(Writes(), (std::vector<Write>{{static_cast<uint16_t>(record), {5}},
+                                                {static_cast<uint16_t>(record + 4), {1}}}));
+        keyboard->ClearFrameLog();
+        WriteColour(0x10, 0x20, 0x30);
+        EXPECT_EQ(Writes(),
+                  (std::vector<Write>{{static_cast<uint16_t>(record + 4), {0}},
+                                      {static_cast<uint16_t>(record + 5), {0x10, 0x20, 0x30}}}));
+        keyboard->ClearFrameLog();
+        WriteDefaultRecord();
+        std::vector<uint8_t> defaults(35, 0);
+        defaults[0] = 1;
+        defaults[1] = 4;
+        defaults[2] = 2;
+        defaults[4] = defaults[5] = defaults[6] = defaults[7] = 0xFF;
+        EXPECT_EQ(Writes(), (std::vector<Write>{{static_cast<uint16_t>(record), defaults}}));
+    }
+}
+
 TEST_F(LightingTest, KeyColoursGoInEightPiecesOfEighteenKeys) {
     for (const SimKeyboardModel model : {kSimModel5004, kSimModel5000}) {
         ConfigDevice().Close();

@@ -1,6 +1,7 @@
 #include "ModelTestSupport.h"
 #include "model/MacroRecord.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -144,6 +145,23 @@ TEST(MacroArea, DecodingStaysInsideTheImage) {
     big[16 + 3] = 0x0F;
     big.resize(big.size() + 4, 0);
     EXPECT_EQ(DecodeMacroArea(big)[0].stepCount, 4000);
+}
+
+TEST(MacroArea, DecodingIntoAUsedListGivesWhatAFreshDecodeGives) {
+    // A list of long named macros first, then a smaller area without names into the same list:
+    // nothing of the first may show through.
+    std::vector<MacroRecord> big = {Macro(40, 30), Macro(25, 12), Macro(3, 249)};
+    std::vector<MacroRecord> list;
+    EXPECT_EQ(DecodeMacroArea(Encode(big, true), list), 3u);
+    const std::vector<uint8_t> small = Encode({Macro(2, 0), Macro(0, 0)}, false);
+    EXPECT_EQ(DecodeMacroArea(small, list), 2u);
+    const std::vector<MacroRecord> fresh = DecodeMacroArea(small);
+    ASSERT_EQ(list.size(), fresh.size());
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        EXPECT_EQ(std::memcmp(&list[i], &fresh[i], sizeof(MacroRecord)), 0) << i;
+    }
+    EXPECT_EQ(DecodeMacroArea(std::vector<uint8_t>(16, 0), list), 0u);
+    EXPECT_TRUE(list.empty());
 }
 
 TEST(MacroNames, AreCutTo249CharactersWithoutSplittingAPair) {

@@ -1,7 +1,9 @@
+#include "platform/AtomicFile.h"
 #include "platform/ProfileString.h"
 #include "platform/SettingsHive.h"
 #include "support/TempDir.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -58,4 +60,28 @@ TEST(ConcurrentWrites, OneHiveFromManyThreads) {
     EXPECT_EQ(fromFile.ValueNames("Software\\Halvex  KB01").size(),
               static_cast<size_t>(kThreads * kWritesPerThread));
     EXPECT_EQ(fromFile.ReadDword("Software\\Halvex  KB01", "V3_24"), 3024u);
+}
+
+TEST(ConcurrentWrites, ACleanerNeverTakesATemporaryFromALiveWriter) {
+    TempDir dir;
+    const auto file = dir / "wskb.ini";
+    std::atomic<bool> writing{true};
+    std::thread cleaner([&] {
+        while (writing.load()) {
+            RemoveStaleTemporaries(file);
+        }
+    });
+    int failed = 0;
+    for (int i = 0; i < kThreads * kWritesPerThread; ++i) {
+        failed += WriteFileAtomically(file, "write " + std::to_string(i)) ? 0 : 1;
+    }
+    writing = false;
+    cleaner.join();
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(ReadFileBytes(file), "write " + std::to_string(kThreads * kWritesPerThread - 1));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
 }

@@ -164,6 +164,104 @@ TEST(SimulatedKeyboardFaults, FailedWritesReachNothing) {
     EXPECT_EQ(link.Status(kSimCmdTest), 0);
 }
 
+TEST(SimulatedKeyboardFaults, AScheduledFaultStrikesAtItsFrameOnly) {
+    const auto answered = [](SimKeyboardLink& link) {
+        return link.Status(kSimCmdWriteLightData, 1, 0, {7}) == 0;
+    };
+    for (const SimFault fault : {SimFault::Unplug, SimFault::DropReplies, SimFault::StatusFF,
+                                 SimFault::StatusFE, SimFault::FailWrite}) {
+        SimulatedKeyboard keyboard;
+        SimKeyboardLink link(keyboard);
+        keyboard.SetInstantTimeouts(true);
+        keyboard.ScheduleFault(fault, 2, 2);
+        EXPECT_TRUE(answered(link));
+        EXPECT_TRUE(answered(link));
+        EXPECT_TRUE(keyboard.FaultPending());
+        const Frame request = MakeRequest(kSimCmdWriteLightData, 1, 3, {9});
+        Frame reply{};
+        const HidTransferResult written = link.Write(request);
+        EXPECT_FALSE(keyboard.FaultPending());
+        switch (fault) {
+        case SimFault::Unplug:
+            EXPECT_EQ(written, HidTransferResult::Gone);
+            EXPECT_FALSE(keyboard.IsPlugged());
+            EXPECT_EQ(keyboard.LightRecord(0)[3], 0) << "the frame never arrived";
+            continue;
+        case SimFault::DropReplies:
+            EXPECT_EQ(written, HidTransferResult::Ok);
+            EXPECT_EQ(link.Read(reply, 600000), HidTransferResult::Timeout) << "at once";
+            EXPECT_EQ(keyboard.LightRecord(0)[3], 9) << "carried out";
+            EXPECT_FALSE(link.Transact(MakeRequest(kSimCmdTest))) << "the second of two";
+            break;
+        case SimFault::StatusFF:
+        case SimFault::StatusFE:
+            EXPECT_EQ(written, HidTransferResult::Ok);
+            ASSERT_EQ(link.Read(reply), HidTransferResult::Ok);
+            EXPECT_EQ(reply[7], fault == SimFault::StatusFF ? 0xFF : 0xFE);
+            EXPECT_EQ(keyboard.LightRecord(0)[3], 0) << "refused";
+            EXPECT_NE(link.Status(kSimCmdTest), 0) << "the second of two";
+            break;
+        case SimFault::FailWrite:
+            EXPECT_EQ(written, HidTransferResult::Failed);
+            EXPECT_EQ(link.Write(MakeRequest(kSimCmdTest)), HidTransferResult::Failed);
+            break;
+        }
+        EXPECT_TRUE(answered(link)) << "the keyboard answers again after the fault";
+    }
+}
+
+TEST(SimulatedKeyboardFaults, InstantTimeoutsStillWaitForDelayedReplies) {
+    SimulatedKeyboard keyboard;
+    SimKeyboardLink link(keyboard);
+    keyboard.SetInstantTimeouts(true);
+    Frame reply{};
+    EXPECT_EQ(link.Read(reply, 600000), HidTransferResult::Timeout) << "nothing on its way";
+    keyboard.DelayReplies(30);
+    ASSERT_EQ(link.Write(MakeRequest(kSimCmdTest)), HidTransferResult::Ok);
+    EXPECT_EQ(link.Read(reply, 600000), HidTransferResult::Ok);
+    EXPECT_EQ(reply[3], kSimCmdTest);
+    keyboard.DelayReplies(0);
+    // Unlimited reads are untouched: they wait for what comes.
+    auto consumer = OpenConsumer(keyboard);
+    ASSERT_NE(consumer, nullptr);
+    std::thread late([&] {
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(keyboard.PushConsumerNotice(kSimNoticeLightingChanged), 1);
+    });
+    std::array<uint8_t, 3> notice{};
+    EXPECT_EQ(ReadNotice(*consumer, notice, kHidNoTimeout), HidTransferResult::Ok);
+    late.join();
+}
+
+TEST(SimulatedKeyboardFaults, AChangeMonitorWakesOnUnplugReplugAndBootMode) {
+    SimulatedKeyboard keyboard;
+    const std::unique_ptr<HidChangeMonitor> monitor = keyboard.WatchChanges();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(monitor->Wait(0), HidChangeWait::Timeout);
+    keyboard.Unplug(); // before anyone waits: not lost
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    EXPECT_EQ(monitor->Wait(0), HidChangeWait::Timeout) << "each change once";
+    keyboard.Replug();
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    keyboard.Replug(); // already plugged in: no change
+    EXPECT_EQ(monitor->Wait(0), HidChangeWait::Timeout);
+
+    // A boot mode that ends by itself wakes the waiter when it ends.
+    keyboard.SetBootModeDuration(30);
+    keyboard.EnterBootMode();
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
+    EXPECT_FALSE(keyboard.InBootMode());
+
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(20ms);
+        monitor->Cancel();
+    });
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Cancelled);
+    canceller.join();
+    EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Cancelled);
+}
+
 TEST(SimulatedKeyboardFaults, NoticesReachEveryListeningConsumerHandle) {
     SimulatedKeyboard keyboard;
     EXPECT_EQ(keyboard.PushConsumerNotice(kSimNoticeLightingChanged), 0) << "nobody listens";

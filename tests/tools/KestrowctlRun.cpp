@@ -95,6 +95,13 @@ CtlRun RunKestrowctlInLocale(const std::vector<std::string>& args,
     return RunWithLocale(args, home, {}, locale);
 }
 
+CtlRun RunKestrowctlWith(const std::vector<std::string>& args, const std::filesystem::path& home,
+                         const std::vector<std::string>& environment) {
+    std::vector<std::string> entries = {"LANG=en_US.UTF-8"};
+    entries.insert(entries.end(), environment.begin(), environment.end());
+    return RunWithLocale(args, home, {}, entries);
+}
+
 std::vector<TracedFrame> TracedFrames(const std::string& err) {
     std::vector<TracedFrame> frames;
     std::istringstream lines(err);

@@ -20,6 +20,9 @@ CtlRun RunKestrowctl(const std::vector<std::string>& args, const std::filesystem
 CtlRun RunKestrowctlInLocale(const std::vector<std::string>& args,
                              const std::filesystem::path& home,
                              const std::vector<std::string>& locale);
+// English texts and further NAME=VALUE entries.
+CtlRun RunKestrowctlWith(const std::vector<std::string>& args, const std::filesystem::path& home,
+                         const std::vector<std::string>& environment);
 
 // The '>' or '<' lines of a --trace output as 64-byte frames; other lines are skipped.
 struct TracedFrame {

@@ -107,3 +107,45 @@ TEST_F(KestrowctlWriteResultTest, ColoursTheKeyboardDoesNotTakeFail) {
     EXPECT_EQ(RunColours(options, *sink, file, 0), kExitOk);
     EXPECT_EQ(keyboard->KeyColourBank(1)[2], 3);
 }
+
+TEST_F(KestrowctlWriteResultTest, EachLightOptionWritesItsByteOfTheProfilesRecord) {
+    // Profile 1's record starts at 42; the bytes are the record's layout, written out.
+    struct Expected {
+        LightChange change;
+        std::vector<std::pair<uint16_t, std::vector<uint8_t>>> writes;
+    };
+    LightChange colour = Change(LightChange::Field::Colour, 0);
+    colour.rgb[0] = 0x10;
+    colour.rgb[1] = 0x20;
+    colour.rgb[2] = 0x30;
+    const Expected expected[] = {
+        {Change(LightChange::Field::Effect, 12), {{42, {12}}}},
+        {Change(LightChange::Field::Brightness, 3), {{43, {3}}}},
+        {Change(LightChange::Field::Speed, 1), {{44, {4}}}}, // stored reversed
+        {Change(LightChange::Field::Direction, 0xFF), {{45, {0xFF}}}},
+        {Change(LightChange::Field::Multicolour, 1), {{46, {1}}}},
+        {colour, {{46, {0}}, {47, {0x10, 0x20, 0x30}}}},
+        {Change(LightChange::Field::Effect, 1), {{42, {1}}, {46, {0}}}},
+        {Change(LightChange::Field::ReportRate, 2), {{57, {2}}}},
+        {Change(LightChange::Field::FourColour, 3), {{59, {3}}}},
+    };
+    DeviceState().CurrentProfile.store(1);
+    ASSERT_EQ(ReloadLighting(), 0);
+    for (const Expected& e : expected) {
+        keyboard->ClearFrameLog();
+        const auto before = keyboard->LightArea();
+        ASSERT_EQ(ApplyLightChanges({e.change}, 1, *sink), kExitOk) << Notes();
+        std::vector<std::pair<uint16_t, std::vector<uint8_t>>> writes;
+        auto after = before;
+        for (const SimFrame& f : keyboard->RequestLog()) {
+            if (f.bytes[3] == CmdCode::WriteLightData) {
+                const uint16_t offset = static_cast<uint16_t>(f.bytes[5] | f.bytes[6] << 8);
+                writes.push_back({offset, {f.bytes.begin() + 8, f.bytes.begin() + 8 + f.bytes[4]}});
+                std::copy_n(f.bytes.begin() + 8, f.bytes[4], after.begin() + offset);
+            }
+        }
+        const int field = static_cast<int>(e.change.field);
+        EXPECT_EQ(writes, e.writes) << "field " << field;
+        EXPECT_EQ(keyboard->LightArea(), after) << "field " << field << ": nothing else changed";
+    }
+}

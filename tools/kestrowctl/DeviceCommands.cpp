@@ -185,8 +185,8 @@ int RunRestore(const CtlOptions& options, TerminalSink& sink) {
         sink.ShowText("MAIN_PROMPT_INPORT", std::nullopt);
         return kExitFailed;
     }
-    // As the window's import: the file becomes the working store, goes over the active
-    // profile's working file (when there is one) and then to the keyboard, all three profiles.
+    // As the window's import: the file becomes the working store and goes to the keyboard, all
+    // three profiles, and then over the active profile's working file (when there is one).
     ProfileStore& working = WorkingStore();
     std::lock_guard lock(working.lock);
     ClearWorkingStore();
@@ -194,9 +194,9 @@ int RunRestore(const CtlOptions& options, TerminalSink& sink) {
         sink.ShowText("MAIN_PROMPT_INPORT", std::nullopt);
         return kExitFailed;
     }
-    SaveWorkingFile(false);
     // Unlike the window, the result counts: a script must know whether the keyboard has it.
-    if (!WriteStoreToKeyboard(true, &sink)) {
+    // A missing working file is no failure: the window makes it when it reads the keyboard.
+    if (!WriteStoreAndWorkingFile(true, &sink).written) {
         sink.Note("the keyboard did not take the whole configuration of " + options.file);
         return kExitFailed;
     }

@@ -1,5 +1,7 @@
 #include "device/DeviceState.h"
+#include "model/ProfileFolder.h"
 #include "model/UserColourFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/hid/BackendSelection.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
@@ -28,6 +30,12 @@ bool ChooseBackend(const CtlOptions& options, TerminalSink& sink) {
 }
 
 int RunCtlCommand(const CtlOptions& options, TerminalSink& sink) {
+    // What an earlier run killed while writing left behind: beside the working files and
+    // beside the file this command reads or writes.
+    RemoveStaleProfileFolderTemporaries();
+    if (!options.file.empty()) {
+        RemoveStaleTemporaries(options.file);
+    }
     switch (options.command) {
     case CtlCommand::Check:
         return RunCheck(options, sink);
