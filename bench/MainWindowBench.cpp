@@ -1,16 +1,23 @@
 // The main window over the simulated keyboard: from the window's start (device threads
-// started) until the keyboard's configuration is in the working store, and one Apply.
+// started) until the keyboard's configuration is in the working store, one Apply, and the
+// lighting panel's two hot paths: a slider move until its frame is sent, and painting one key
+// with its colour file write.
 
 #include "QtBenchEnvironment.h"
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
 #include "model/KeyRecordAccess.h"
 #include "model/ProfileStore.h"
+#include "model/UserColourFile.h"
 #include "platform/UserFolders.h"
 #include "platform/hid/SimulatedKeyboard.h"
 #include "skin/ui/CPngButton.h"
+#include "skin/ui/ControlId.h"
+#include "skin/ui/WindowMessageEvent.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -118,5 +125,66 @@ void BM_Apply(benchmark::State& state) {
     window.keyboard->ClearFrameLog();
 }
 BENCHMARK(BM_Apply)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A window in lighting mode on a keyboard that answers at once.
+bool StartInLightingMode(Window& window, benchmark::State& state) {
+    window.Start();
+    if (!window.WaitForArrival()) {
+        state.SkipWithError("the keyboard's arrival was not handled");
+        return false;
+    }
+    // The setting may have brought it on already.
+    if (!window.dlg->Panel()->LightingMode()) {
+        window.dlg->Panel()->SetLightingMode();
+    }
+    if (!window.dlg->Panel()->LightingMode()) {
+        state.SkipWithError("lighting mode did not come on");
+        return false;
+    }
+    return true;
+}
+
+void BM_SliderMoveToFrameSent(benchmark::State& state) {
+    Environment();
+    Window window;
+    if (!StartInLightingMode(window, state)) {
+        return;
+    }
+    window.keyboard->ClearFrameLog();
+    // Two positions in turn, so that every move changes the level and is sent.
+    int position = 2;
+    for (auto _ : state) {
+        position = position == 2 ? 3 : 2;
+        SendWindowMessage(window.dlg.get(), WM_BITMAPSLIDER_MOVING, LightingPanel::kIdBrightness,
+                          position);
+    }
+    state.counters["frames"] = static_cast<double>(window.keyboard->RequestLog().size()) /
+                               static_cast<double>(state.iterations());
+    window.keyboard->ClearFrameLog();
+}
+BENCHMARK(BM_SliderMoveToFrameSent)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintOneKey(benchmark::State& state) {
+    Environment();
+    Window window;
+    if (!StartInLightingMode(window, state)) {
+        return;
+    }
+    auto* effects = FindControlAs<QComboBox>(window.dlg.get(), LightingPanel::kIdEffectList);
+    effects->setCurrentIndex(Lighting().effects.PositionOf(kUserColourEffect));
+    window.keyboard->ClearFrameLog();
+    CPngButton* keyA = window.dlg->Button(1058);
+    // Two paint colours in turn, so that every click changes the key and its file entry.
+    bool red = true;
+    for (auto _ : state) {
+        UserColours().settings.paintColour = red ? PackColour(255, 0, 0) : PackColour(0, 0, 255);
+        red = !red;
+        keyA->click();
+    }
+    state.counters["frames"] = static_cast<double>(window.keyboard->RequestLog().size()) /
+                               static_cast<double>(state.iterations());
+    window.keyboard->ClearFrameLog();
+}
+BENCHMARK(BM_PaintOneKey)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "device/Presence.h"
 #include "mainwindow/BusyIndicator.h"
 #include "mainwindow/KeyEditorLink.h"
+#include "mainwindow/LightingPanel.h"
 #include "mainwindow/WindowText.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileFolder.h"
@@ -94,7 +95,8 @@ bool CKestrowDlg::OnInitDialog() {
     PlaceOtherButtons();
 
     EnsureProfileFolder();
-    // The lighting panel's images, layout and lists are set up by the panel itself.
+    lightingPanel_ = new LightingPanel(*this);
+    lightingPanel_->SetUpPanel();
 
     // No taskbar button while hidden in the tray; tagged so that another instance finds it.
     if (notificationArea_) {

@@ -35,9 +35,9 @@ class QDialog;
 class QEventLoop;
 struct ApplyOutcome;
 class DeviceThreads;
+class LightingPanel;
 class ProfileManagerHost;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class CTrayIcon;
 class KeyEditorLink;
@@ -126,17 +126,7 @@ public:
     static constexpr int kIdDefault = 1138;
     static constexpr int kIdMenu = 1139;
     static constexpr int kIdSwitch = 1144;
-    // The report-rate buttons of the lighting panel.
-    static constexpr int kIdReport1 = 1147;
-    static constexpr int kIdReport2 = 1168;
-    static constexpr int kIdReport3 = 1169;
-    static constexpr int kIdReport4 = 1170;
     static constexpr int kIdBusy = 1177;
-    // The red, green and blue edits of the lighting panel.
-    static constexpr int kIdColourR = 1208;
-    static constexpr int kIdColourG = 1209;
-    static constexpr int kIdColourB = 1210;
-    static constexpr std::array<int, 3> kColourEditIds = {kIdColourR, kIdColourG, kIdColourB};
 
     // Timers.
     static constexpr int kTimerBusy = 1050;
@@ -232,6 +222,13 @@ public:
     void ExportProfileFile();
     void ImportProfileFile();
     void BuildProfileMenu(bool create);
+
+    // The lighting panel (its own controls, the lighting mode switch and the user colour modes).
+    LightingPanel* Panel() const { return lightingPanel_; }
+    bool LightingMode() const;
+    // Before lighting mode goes on: the keyboard is made to use CurrentProfile, the profile the
+    // panel shows. False when the profile bar refuses (an editor is open, or the switch failed).
+    bool MakeCurrentProfileActive();
 
     // The profile manager (button 1005) and the firmware update dialog (command 32780): each is
     // made at its first opening and kept while the window lives. Return the modal result.
@@ -331,7 +328,9 @@ private:
     // Timer 1053: the keyboard changed something of its profile by itself; the key map and
     // Apply follow the profile it is on now.
     void OnProfileNotice();
-    void FollowKeyboardProfile();
+    // Reads the keyboard's active profile and makes the panel, the key map and Apply follow it.
+    // False when it cannot be read.
+    bool FollowKeyboardProfile();
     void CheckProfileButton(int p);
     // Controls (ControlLayout.cpp).
     bool LoadKeyImageSet();
@@ -378,7 +377,7 @@ private:
     QLabel* busy_ = nullptr;
     std::array<QPixmap, 10> busyFrames_;
     int busyFrame_ = 0;
-    std::array<QLineEdit*, 3> colourEdits_{};
+    LightingPanel* lightingPanel_ = nullptr; // a child of the window
     QMenu* profileMenu_ = nullptr;
     std::unique_ptr<CTrayIcon> tray_;
     std::map<int, QTimer*> timers_;
@@ -395,7 +394,6 @@ private:
     int flipLayout_ = 0;
     int startedHidden_ = 0;
     int keyEditorOpen_ = 0;
-    bool lightingMode_ = false; // the lighting panel's switch; off until that panel exists
     bool switchQuestionOpen_ = false;
     bool pendingEditsQuestionOpen_ = false;
     // An import whose write did not get through: the next Apply sends all three profiles.

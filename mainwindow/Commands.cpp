@@ -4,6 +4,7 @@
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/FlipSetting.h"
 #include "mainwindow/KeyMapTables.h"
+#include "mainwindow/LightingPanel.h"
 
 #include <QCursor>
 #include <QDesktopServices>
@@ -36,9 +37,15 @@ void CKestrowDlg::OnClicked(int id) {
     if (applying_ && !LeavesTheStoresAlone(id)) {
         return;
     }
-    if (GKeyIndexOf(id) >= 0 || KeyButtonIndexOf(id) >= 0) {
-        // While lighting mode is on, clicks paint keys (the lighting panel); else the editor.
-        if (!lightingMode_) {
+    // While lighting mode is on, clicks on the keyboard picture paint keys; else keys and G-keys
+    // open the editor, and the buttons of no key of their own do nothing.
+    const bool keyOrGKey = GKeyIndexOf(id) >= 0 || KeyButtonIndexOf(id) >= 0;
+    const bool otherKey = id == kFnKeyId || id == kEnterUpperId ||
+                          (id >= kFirstDKeyId && id < kFirstDKeyId + kDKeyCount);
+    if (keyOrGKey || otherKey) {
+        if (LightingMode()) {
+            lightingPanel_->OnKeyClicked(id);
+        } else if (keyOrGKey) {
             OpenKeyEditor(id);
         }
         return;

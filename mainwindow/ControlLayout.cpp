@@ -11,7 +11,6 @@
 #include "skin/ui/Placement.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -77,22 +76,12 @@ void CKestrowDlg::CreateControls() {
           kIdHelp,    kIdMinimize, kIdClose,        kIdLockCaps,     kIdLockNum,   kIdLockScroll,
           kIdLockAb,  kIdFlip0,    kIdFlip1,        kIdFlip2,        kIdLeftArrow, kIdRightArrow,
           kIdVersion, kIdProfile1, kIdProfile1 + 1, kIdProfile1 + 2, kIdDefault,   kIdMenu,
-          kIdSwitch,  kIdReport1,  kIdReport2,      kIdReport3,      kIdReport4,   kFnKeyId}) {
+          kIdSwitch,  kFnKeyId}) {
         MakeButton(id);
     }
     // The test button and the profile-menu button exist but are never shown.
     MakeButton(kIdTest)->hide();
     MakeButton(kIdProfileMenu)->hide();
-
-    for (int i = 0; i < 3; ++i) {
-        auto* edit = new QLineEdit(this);
-        SetControlId(edit, kColourEditIds[static_cast<size_t>(i)]);
-        // Drawn over the dark face of the lighting panel.
-        edit->setStyleSheet(QStringLiteral("QLineEdit { background: rgba(255,255,255,24); color: "
-                                           "white; border: 1px solid rgba(255,255,255,60); "
-                                           "border-radius: 3px; }"));
-        colourEdits_[static_cast<size_t>(i)] = edit;
-    }
 
     busy_ = new QLabel(this);
     SetControlId(busy_, kIdBusy);
@@ -101,6 +90,8 @@ void CKestrowDlg::CreateControls() {
         busyFrames_[i].load(QString::fromStdString(
             (SkinFolder() / ("jdt" + std::to_string(i + 1) + ".bmp")).string()));
     }
+    // Hidden until Apply runs, showing the first frame.
+    busy_->setPixmap(busyFrames_[0]);
 
     for (int id : {kTimerBusy, kTimerLighting, kTimerPreview, kTimerProfile}) {
         auto* timer = new QTimer(this);
@@ -179,15 +170,6 @@ void CKestrowDlg::PlaceOtherButtons() {
         place(kIdProfile1 + i, bar[i], n, o, d, n, x);
     }
     place(kIdSwitch, "FUNC_SWITCH", n, o, d, n, x);
-    const char* colours[] = {"COLOR_R", "COLOR_G", "COLOR_B"};
-    for (int i = 0; i < 3; ++i) {
-        PlaceControl(colourEdits_[static_cast<size_t>(i)], file, kButtonInfo, colours[i]);
-    }
-    const char* reports[] = {"FUNC_REPORT1", "FUNC_REPORT2", "FUNC_REPORT3", "FUNC_REPORT4"};
-    const int reportIds[] = {kIdReport1, kIdReport2, kIdReport3, kIdReport4};
-    for (int i = 0; i < 4; ++i) {
-        place(reportIds[i], reports[i], n, o, d, n, x);
-    }
     place(kFnKeyId, "KEY_FN", n, o, d, n, x);
     PlaceControl(busy_, file, kButtonInfo, "CONTROL_JDTStatic");
 

@@ -3,6 +3,7 @@
 #include "device/DeviceState.h"
 #include "device/Protocol.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileStore.h"
 #include "skin/ui/CPngButton.h"
@@ -77,10 +78,16 @@ void CKestrowDlg::FollowArrivedKeyboard() {
         RefreshMarks();
     }
     BuildProfileMenu(false);
+    lightingPanel_->ReloadAfterArrival();
 }
 
 void CKestrowDlg::OnLightingNotice() {
     KillTimer(kTimerLighting);
+    // A reread inside Apply's session would end it.
+    if (DeferWhileApplying([this] { OnLightingNotice(); })) {
+        return;
+    }
+    lightingPanel_->ReloadAndRefresh();
 }
 
 void CKestrowDlg::OnProfileNotice() {
@@ -88,18 +95,19 @@ void CKestrowDlg::OnProfileNotice() {
     if (DeferWhileApplying([this] { OnProfileNotice(); })) {
         return;
     }
-    FollowKeyboardProfile();
+    const bool followed = FollowKeyboardProfile();
+    lightingPanel_->OnProfileNotice(followed);
 }
 
-void CKestrowDlg::FollowKeyboardProfile() {
+bool CKestrowDlg::FollowKeyboardProfile() {
     uint8_t info[kInfoBlockLength] = {};
     if (CmdReadInfoBlock(info) != kCmdOk || info[kActiveProfileByte] >= kProfileCount) {
-        return;
+        return false;
     }
     const int p = info[kActiveProfileByte];
     DeviceState().CurrentProfile = p;
     if (DeviceState().CachedProfile.load() == p) {
-        return;
+        return true;
     }
     // The keyboard is on another profile now: the key map and every later Apply must follow
     // it, or Apply would write the old profile's records into the new profile's table.
@@ -110,6 +118,7 @@ void CKestrowDlg::FollowKeyboardProfile() {
     RefreshKeyButtons();
     RefreshMarks();
     BuildProfileMenu(false);
+    return true;
 }
 
 void CKestrowDlg::AddEditorDialog(QDialog* dialog) {
@@ -134,7 +143,7 @@ void CKestrowDlg::OnDisconnected() {
     CloseEditorDialogs();
     // Whatever is plugged in next may hold another macro order.
     ForgetKeyboardMacroOrder();
-    setFocus();
+    lightingPanel_->MoveFocusAfterDisconnection();
 }
 
 void CKestrowDlg::CheckProfileButton(int p) {

@@ -3,6 +3,7 @@
 
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
 #include "mainwindow/WindowText.h"
 #include "model/AssignmentText.h"
 #include "model/KeyboardTransfer.h"
@@ -39,7 +40,7 @@ std::filesystem::path ChooseProfileFile(QWidget* owner, bool save) {
 
 void CKestrowDlg::OnProfileButton(int n) {
     DeviceState().CurrentProfile = n;
-    // The lighting of profile n is reread, and lighting mode left, by the lighting panel.
+    lightingPanel_->ShowProfile(n);
     if (ActiveProfile() != n && SwitchProfile(n)) {
         CheckProfileButton(n);
         viewMode_ = 0;
@@ -132,7 +133,9 @@ void CKestrowDlg::RestoreDefault() {
     if (!ResetProfileAssignments(*this)) {
         return;
     }
-    // With lighting mode on, the lighting panel restores its defaults too.
+    if (LightingMode()) {
+        lightingPanel_->RestoreLightingDefaults();
+    }
     ApplyChanges();
 }
 

@@ -1,6 +1,7 @@
 // The window's texts: relabelling on the language notice, and the view switch's text.
 
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
 #include "mainwindow/WindowText.h"
 #include "skin/ui/CPngButton.h"
 
@@ -23,7 +24,7 @@ void CKestrowDlg::OnLanguage(int languageIndex) {
             b->SetTooltipText(text(key));
         }
     }
-    // The lighting panel's captions are set by the panel.
+    lightingPanel_->Relabel(languageIndex);
     const std::tuple<int, const char*, int> texts[] = {
         {kIdProfile1, "PROFILE_1", kButtonTextSize},
         {kIdProfile1 + 1, "PROFILE_2", kButtonTextSize},

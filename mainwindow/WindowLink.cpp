@@ -2,6 +2,7 @@
 // posted to it, timers requested from other threads, and the main-window timers themselves.
 
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
 #include "skin/ui/WindowMessageEvent.h"
 
 #include <QCoreApplication>
@@ -141,6 +142,12 @@ bool CKestrowDlg::event(QEvent* e) {
             OnCommand(static_cast<int>(message->wParam()));
             return true;
         }
+        // The lighting panel's sliders.
+        if (message->message() == WM_BITMAPSLIDER_MOVING && lightingPanel_ != nullptr) {
+            lightingPanel_->OnSliderMoved(static_cast<int>(message->wParam()),
+                                          static_cast<int>(message->lParam()));
+            return true;
+        }
     }
     return CBaseDialog::event(e);
 }
@@ -176,6 +183,7 @@ void CKestrowDlg::OnTimer(int id) {
     case kTimerPreview:
         // The preview does nothing while lighting mode is off; re-armed at its running rate.
         KillTimer(id);
+        lightingPanel_->PreviewTick();
         StartTimer(kTimerPreview, kPreviewPeriodMs);
         break;
     default:

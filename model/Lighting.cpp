@@ -192,6 +192,27 @@ int ReloadLighting() {
     return 0;
 }
 
+int RereadLightRecord() {
+    const int p = LightProfile();
+    if (p < 0) {
+        return kCmdBadProfile;
+    }
+    std::array<uint8_t, kReportPayloadLength> reply{};
+    int read = kCmdOk;
+    {
+        Session session;
+        read = CmdReadLightData(reply.data(), kReportPayloadLength,
+                                static_cast<int>(kLightRecordSize) * p);
+    }
+    if (read != kCmdOk) {
+        return read;
+    }
+    LightingModel& model = Lighting();
+    std::copy_n(reply.begin(), kLightRecordSize, model.records[static_cast<size_t>(p)].begin());
+    DeriveLightingState(model.records[static_cast<size_t>(p)], model.state);
+    return kCmdOk;
+}
+
 int WriteLightByte(int field, uint8_t value) {
     const int p = LightProfile();
     if (p < 0) {

@@ -72,6 +72,16 @@ constexpr uint32_t PackColour(uint8_t red, uint8_t green, uint8_t blue) {
     return red | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue) << 16;
 }
 
+constexpr uint8_t RedOf(uint32_t colour) {
+    return static_cast<uint8_t>(colour & 0xFF);
+}
+constexpr uint8_t GreenOf(uint32_t colour) {
+    return static_cast<uint8_t>((colour >> 8) & 0xFF);
+}
+constexpr uint8_t BlueOf(uint32_t colour) {
+    return static_cast<uint8_t>((colour >> 16) & 0xFF);
+}
+
 // The effect's name: section MODE of the language file, key = the code in decimal.
 std::string EffectName(uint8_t code);
 
@@ -132,6 +142,9 @@ LightingModel& Lighting();
 // record of CurrentProfile. 0 on success; -1 when the info block cannot be read (the effect
 // list is then empty and records and state stay as they were).
 int ReloadLighting();
+// Reads CurrentProfile's record again and takes the state from it: what the keyboard holds after
+// a write it refused. The read's result; on failure record and state stay as they were.
+int RereadLightRecord();
 // The writes below return the result of their bracket (Protocol.h): 1 when the session's
 // opening, every write and its close succeeded, otherwise the first result that did not (all
 // commands are sent whatever the earlier ones answered). -201 when CurrentProfile names no

@@ -212,6 +212,12 @@ std::filesystem::path UserColourFilePath(int profile) {
     return UserDataFolder() / name;
 }
 
+std::filesystem::path UserColourBackupPath(int profile) {
+    std::filesystem::path path = UserColourFilePath(profile);
+    path += ".bak";
+    return path;
+}
+
 std::filesystem::path UserColourTemplatePath() {
     return ProgramFolder() / "Skins" / "UserDengColor_3.userd";
 }
@@ -383,7 +389,7 @@ int LoadModeColours(const UserColourFile& file, int profile, int mode) {
             gEntry = entry;
         }
     }
-    for (int g = 1; g < kGKeyButtonCount; ++g) {
+    for (int g = 1; g < kGKeyColourCount; ++g) {
         linked[static_cast<size_t>(kFirstGKeyLinkIndex + g)] = gEntry.linked;
     }
     return unusable;
@@ -424,5 +430,11 @@ bool ResetUserColourFile(int p) {
     if (!ReadWholeFile(UserColourTemplatePath(), bytes)) {
         return false;
     }
-    return WriteFileAtomically(UserColourFilePath(p), bytes);
+    const std::filesystem::path file = UserColourFilePath(p);
+    std::string current;
+    if (ReadWholeFile(file, current) && current != bytes &&
+        !WriteFileAtomically(UserColourBackupPath(p), current)) {
+        return false;
+    }
+    return WriteFileAtomically(file, bytes);
 }

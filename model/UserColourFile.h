@@ -31,7 +31,7 @@ inline constexpr int kUserModeCount = 10;
 inline constexpr int kKeyColourKeyCount = 106;
 inline constexpr int kFnColourSlot = 75;
 inline constexpr int kGKeyColourSlot = 125; // G1..G9 share it
-inline constexpr int kGKeyButtonCount = 9;
+inline constexpr int kGKeyColourCount = 9;
 
 // Slots whose three bytes lie inside a 512-byte bank.
 inline constexpr int kKeyColourSlotLimit = 512 / 3;
@@ -54,7 +54,7 @@ int KeyColourIndex(KeyCode code);
 // G1..G9.
 inline constexpr int kFnLinkIndex = kKeyColourKeyCount;
 inline constexpr int kFirstGKeyLinkIndex = kFnLinkIndex + 1;
-inline constexpr int kLinkFlagCount = kFirstGKeyLinkIndex + kGKeyButtonCount;
+inline constexpr int kLinkFlagCount = kFirstGKeyLinkIndex + kGKeyColourCount;
 // The colour slot of a link index; -1 outside 0..kLinkFlagCount - 1.
 int LinkIndexSlot(int index);
 
@@ -152,6 +152,11 @@ int LoadUserMode(bool upload);
 // colour in that profile's bank copy is the loaded base colour.
 void RebuildLinkFlags();
 
-// Copies the template over profile p's file, atomically. False, with the file as it was, when
-// the template cannot be read or the file cannot be written.
+// "UserDengColor_<profile>.userd.bak" beside the file: what the last reset replaced.
+std::filesystem::path UserColourBackupPath(int profile);
+
+// Copies the template over profile p's file, atomically. A file that differs from the template
+// is first kept as the profile's backup (replacing an older one), so that a painted layout is
+// never lost without a way back. False, with the file as it was, when the template cannot be
+// read, the backup or the file cannot be written.
 bool ResetUserColourFile(int p);

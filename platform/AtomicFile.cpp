@@ -143,10 +143,20 @@ int RemoveStaleTemporaries(const std::filesystem::path& target) {
 }
 
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
+    // A folder opens but cannot be read (the stream library throws on it), and a FIFO or a
+    // device might never end: only regular files are read.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return false;
+    }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
     return !in.bad();
 }

@@ -17,5 +17,5 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view b
 // it; one that a live writer holds is left alone. Returns how many were deleted.
 int RemoveStaleTemporaries(const std::filesystem::path& target);
 
-// Reads a whole file; false when it cannot be read.
+// Reads a whole regular file; false when it cannot be read or is no regular file.
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes);

@@ -240,6 +240,30 @@ TEST_F(UserColourFileTest, ResetCopiesTheTemplateOrLeavesTheFileAlone) {
     std::ofstream(templateFile, std::ios::binary) << original;
 }
 
+TEST_F(UserColourFileTest, ResetKeepsAPaintedFileAsTheNewestBackup) {
+    const fs::path templateFile = UserColourTemplatePath();
+    const std::string original = ReadFileBytes(templateFile);
+    std::ofstream(templateFile, std::ios::binary) << "[PRESENTMODE]\nmode=7\n";
+    WriteFile(2, "first painting");
+    ASSERT_TRUE(ResetUserColourFile(2));
+    EXPECT_EQ(ReadFileBytes(UserColourBackupPath(2)), "first painting");
+    // A file that is the template already replaces no backup.
+    ASSERT_TRUE(ResetUserColourFile(2));
+    EXPECT_EQ(ReadFileBytes(UserColourBackupPath(2)), "first painting");
+    WriteFile(2, "second painting");
+    ASSERT_TRUE(ResetUserColourFile(2));
+    EXPECT_EQ(ReadFileBytes(UserColourBackupPath(2)), "second painting");
+    EXPECT_FALSE(fs::exists(UserColourBackupPath(1)));
+
+    // Without room for the backup the painting stays where it is.
+    WriteFile(1, "third painting");
+    fs::create_directory(UserColourBackupPath(1));
+    std::ofstream(UserColourBackupPath(1) / "blocker") << "x";
+    EXPECT_FALSE(ResetUserColourFile(1));
+    EXPECT_EQ(FileText(1), "third painting");
+    std::ofstream(templateFile, std::ios::binary) << original;
+}
+
 namespace {
 
 class UserModeLoadTest : public SimKeyboardTest {

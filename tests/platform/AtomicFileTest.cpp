@@ -53,6 +53,17 @@ TEST(AtomicFile, AMissingFolderIsAFailureNotACrash) {
     EXPECT_FALSE(WriteFileAtomically(dir / "no" / "such" / "file", "x"));
 }
 
+TEST(AtomicFile, AFolderIsNoFileToRead) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "folder");
+    std::string bytes = "kept";
+    EXPECT_FALSE(ReadWholeFile(dir / "folder", bytes));
+    EXPECT_FALSE(ReadWholeFile(dir / "missing", bytes));
+    dir.write("file", "abc");
+    ASSERT_TRUE(ReadWholeFile(dir / "file", bytes));
+    EXPECT_EQ(bytes, "abc");
+}
+
 TEST(AtomicFile, OnlyTemporariesThatNoWriterHoldsAreRemoved) {
     TempDir dir;
     const auto target = dir.write("$Profile0", "current");

@@ -5,6 +5,7 @@
 #include "model/KeyRecordAccess.h"
 #include "model/ProfileStore.h"
 #include "tools/gallery/Gallery.h"
+#include "tools/gallery/GalleryMainWindow.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -12,22 +13,12 @@
 namespace {
 
 void RenderMainWindow(GalleryContext& g) {
-    // The window creates its data folder and reads its settings: keep them out of the user's.
     QTemporaryDir home;
-    setenv("XDG_DATA_HOME", qPrintable(home.path() + "/data"), 1);
-    setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
-    DeviceState().CachedProfile = 0;
-    DeviceState().KeyboardPresent = 1;
-
     CKestrowDlg dlg;
-    dlg.SetStartDeviceThreads(false);
-    dlg.SetNotificationAreaAvailable(false);
-    if (!dlg.InitDialog()) {
-        g.Fail("the main window cannot initialise (a key picture is missing)");
+    if (!InitGalleryMainWindow(g, home, dlg)) {
         return;
     }
     // An arrival of a keyboard on profile 1 that cannot be read: an all-default store.
-    DeviceState().CachedProfile = 0;
     dlg.SendOwnMessage(UM_PROFILE_RELOAD, kProfileTag, 0);
     {
         std::lock_guard guard(WorkingStore().lock);

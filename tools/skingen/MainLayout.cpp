@@ -516,6 +516,10 @@ WindowSkin MainWindowSkin() {
     skin.face = "main_face.jpg";
     skin.mask = "main_mask.bmp";
     skin.link = "https://kestrow.example.org/";
+    // The web buttons of the lighting panel; an empty address would hide its button.
+    skin.webLinks = {{"NetworkLink", "https://kestrow.example.org/"},
+                     {"FacebookLink", "https://kestrow.example.org/news"},
+                     {"TwitterLink", "https://kestrow.example.org/community"}};
     AddChrome(skin.controls);
     AddKeyboard(skin.controls);
     AddPanel(skin.controls);

@@ -185,7 +185,9 @@ std::string KeySkinName(int code) {
 
 const std::vector<CatalogSection>& CatalogSections() {
     static const std::vector<CatalogSection> sections = {
-        {"Main.ini", "SCREEN", {"Main", "Mask", "Link"}},
+        {"Main.ini",
+         "SCREEN",
+         {"Main", "Mask", "Link", "NetworkLink", "FacebookLink", "TwitterLink"}},
         {"Main.ini", "BUTTONINFO", MainButtonKeys()},
         {"Main.ini",
          "BUTTONINFO2",

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -106,6 +107,8 @@ struct WindowSkin {
     std::string face; // SCREEN/Main
     std::string mask; // SCREEN/Mask
     std::string link; // SCREEN/Link (main window only)
+    // SCREEN keys and addresses of the lighting panel's web buttons (main window only).
+    std::vector<std::pair<std::string, std::string>> webLinks;
     std::vector<Control> controls;
     std::vector<Sprite> sprites;
     // Paints everything under the controls: chrome, plates, cards. `page` selects the

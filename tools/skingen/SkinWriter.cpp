@@ -53,6 +53,9 @@ std::string LayoutFileText(const WindowSkin& skin) {
     if (!skin.link.empty()) {
         out << "Link=" << skin.link << '\n';
     }
+    for (const auto& [key, address] : skin.webLinks) {
+        out << key << '=' << address << '\n';
+    }
     out << "\n[BUTTONINFO]\n";
     for (const Control& c : skin.controls) {
         out << c.key << '=' << RectText(c.rect) << '\n';
@@ -90,7 +93,10 @@ std::vector<std::string> CheckSkins(const std::vector<WindowSkin>& skins,
         for (const std::string& key : section.keys) {
             bool found = false;
             if (section.section == "SCREEN") {
-                found = key != "Link" || !skin->link.empty();
+                found = key == "Link" ? !skin->link.empty() : key == "Main" || key == "Mask";
+                for (const auto& [webKey, address] : skin->webLinks) {
+                    found = found || (webKey == key && !address.empty());
+                }
             } else if (section.section == "BUTTONINFO2") {
                 for (const Sprite& s : skin->sprites) {
                     found = found || s.key == key;

@@ -1,0 +1,27 @@
+#pragma once
+
+// The main window as the gallery pages draw it: its data folder and settings kept in a
+// temporary home, no device threads and no notification area, a keyboard on profile 0 taken as
+// present.
+
+#include "device/DeviceState.h"
+#include "mainwindow/CKestrowDlg.h"
+#include "tools/gallery/Gallery.h"
+
+#include <QTemporaryDir>
+#include <cstdlib>
+
+// False (and the page's failure counted) when the window cannot initialise.
+inline bool InitGalleryMainWindow(GalleryContext& g, const QTemporaryDir& home, CKestrowDlg& dlg) {
+    setenv("XDG_DATA_HOME", qPrintable(home.path() + "/data"), 1);
+    setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
+    DeviceState().KeyboardPresent = 1;
+    dlg.SetStartDeviceThreads(false);
+    dlg.SetNotificationAreaAvailable(false);
+    if (!dlg.InitDialog()) {
+        g.Fail("the main window cannot initialise (a key picture is missing)");
+        return false;
+    }
+    DeviceState().CachedProfile = 0;
+    return true;
+}
