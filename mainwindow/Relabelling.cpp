@@ -4,6 +4,7 @@
 #include "mainwindow/LightingPanel.h"
 #include "mainwindow/WindowText.h"
 #include "skin/ui/CPngButton.h"
+#include "widgets/CTrayIcon.h"
 
 #include <tuple>
 
@@ -14,6 +15,10 @@ void CKestrowDlg::OnLanguage(int languageIndex) {
     // The texts come from the language the notice names.
     languageIndex_ = languageIndex;
     auto text = [languageIndex](const char* key) { return Q(LangText(key, languageIndex)); };
+    setWindowTitle(text("MAIN_CAPTION"));
+    if (tray_) {
+        tray_->SetTooltipText(text("KEYBOARD_TRAY_DESC"));
+    }
     // The key-setting dialog relabels itself when it is opened.
     const std::pair<int, const char*> tips[] = {{kIdMinimize, "MAIN_MINIMIZE_PROMPT"},
                                                 {kIdMenu, "MAIN_MENU_PROMPT"},

@@ -240,6 +240,10 @@ TEST_F(MainWindowTest, LanguageNoticeRelabelsTheWindow) {
         EXPECT_EQ(dlg_->Button(CKestrowDlg::kIdSwitch)->text().toStdString(),
                   LangText("MAIN_SWITCH_FUNCTION_TEXT", index));
         EXPECT_EQ(shell_.calls.back(), "language " + std::to_string(index));
+        EXPECT_EQ(dlg_->windowTitle().toStdString(), LangText("MAIN_CAPTION", index));
+        ASSERT_TRUE(dlg_->TrayIcon()->IsAdded());
+        EXPECT_EQ(dlg_->TrayIcon()->TooltipText().toStdString(),
+                  LangText("KEYBOARD_TRAY_DESC", index));
     }
     dlg_->Button(CKestrowDlg::kIdApply)->setText(QString());
     dlg_->SendOwnMessage(UM_LANGUAGE, kLanguageNoticeTag + 1, 0);
