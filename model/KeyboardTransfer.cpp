@@ -179,7 +179,9 @@ bool SendStore(TablesToSend sent, int profile, MessageSink* messages) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    EncodeMacroArea(outgoing.macros, area, areaSize, withNames);
+    if (!EncodeMacroArea(outgoing.macros, area, areaSize, withNames)) {
+        return false;
+    }
 
     int first = 0;
     int last = kProfileCount - 1;

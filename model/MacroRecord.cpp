@@ -138,7 +138,7 @@ bool EncodeMacroArea(std::span<const MacroRecord> macros, std::span<uint8_t> buf
                      bool withNames) {
     const MacroAreaSize sizes = MacroAreaSizes(macros);
     const size_t needed = withNames ? sizes.full : sizes.compact;
-    if (buffer.size() < needed) {
+    if (buffer.size() < needed || needed > kMaxMacroAreaImage || size > kMaxMacroAreaImage) {
         return false;
     }
     uint8_t* out = buffer.data();

@@ -65,6 +65,8 @@ uint16_t LowestFreeMacroId(std::span<const MacroRecord> macros);
 inline constexpr uint16_t kMacroAreaMagic = 0x55AA;
 inline constexpr size_t kMacroAreaHeaderSize = 16;
 inline constexpr uint32_t kMaxAreaDelayUnits = 0x0FFF; // delay / 10 ms
+// Record offsets and the size field are 16-bit: a larger image cannot be addressed.
+inline constexpr size_t kMaxMacroAreaImage = 0xFFFF;
 
 struct MacroAreaSize {
     size_t compact = 0; // without names
@@ -75,7 +77,7 @@ MacroAreaSize MacroAreaSizes(std::span<const MacroRecord> macros);
 
 // Fills buffer (at least MacroAreaSizes().full or .compact bytes, by withNames) with the image
 // of the list; size goes into the header as given. False, with nothing written, when the
-// buffer is too small for the image.
+// buffer is too small for the image or the image or size is beyond kMaxMacroAreaImage.
 bool EncodeMacroArea(std::span<const MacroRecord> macros, std::span<uint8_t> buffer, size_t size,
                      bool withNames);
 

@@ -56,6 +56,22 @@ TEST(MacroArea, SizesOfThreeMacrosWithNames) {
     EXPECT_EQ(small[0], 0xCC);
 }
 
+TEST(MacroArea, AnImageBeyondSixteenBitOffsetsIsRefused) {
+    // 17 macros of 1000 steps need 68 KB: their offsets would wrap and name the wrong records.
+    const std::vector<MacroRecord> list(17, Macro(1000, 0));
+    const MacroAreaSize sizes = MacroAreaSizes(list);
+    ASSERT_GT(sizes.compact, kMaxMacroAreaImage);
+    std::vector<uint8_t> image(sizes.compact, 0xCC);
+    EXPECT_FALSE(EncodeMacroArea(list, image, image.size(), false));
+    EXPECT_EQ(image[0], 0xCC);
+    // The largest image that 16 bits address is still written.
+    std::vector<MacroRecord> fits(16, Macro(1000, 0));
+    fits.push_back(Macro(static_cast<int>((kMaxMacroAreaImage - MacroAreaSizes(fits).compact - 6) / 4), 0));
+    ASSERT_LE(MacroAreaSizes(fits).compact, kMaxMacroAreaImage);
+    const auto written = Encode(fits, false);
+    EXPECT_EQ(DecodeMacroArea(written).back().stepCount, fits.back().stepCount);
+}
+
 TEST(MacroArea, EmptyMacroTakesFourBytesPlusItsName) {
     EXPECT_EQ(MacroAreaSizes(std::vector{Macro(0, 0)}), (MacroAreaSize{22, 22}));
     EXPECT_EQ(MacroAreaSizes(std::vector{Macro(0, 3)}), (MacroAreaSize{22, 28}));
