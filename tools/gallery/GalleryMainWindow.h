@@ -6,6 +6,7 @@
 
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "model/Lighting.h"
 #include "tools/gallery/Gallery.h"
 
 #include <QTemporaryDir>
@@ -24,4 +25,16 @@ inline bool InitGalleryMainWindow(GalleryContext& g, const QTemporaryDir& home, 
     }
     DeviceState().CachedProfile = 0;
     return true;
+}
+
+// The keyboard offers every effect, as its info block lists them.
+inline void OfferEveryEffect() {
+    LightingModel& model = Lighting();
+    model.infoBlock.fill(0);
+    for (uint8_t code = 1; code <= kUserColourEffect; ++code) {
+        if (code != 19) {
+            model.infoBlock[kEffectListOffset + code - 1] = code;
+        }
+    }
+    model.effects = BuildEffectTable(model.infoBlock);
 }

@@ -16,18 +16,6 @@
 
 namespace {
 
-// The effects a keyboard offers, as its info block lists them.
-void OfferEffects() {
-    LightingModel& model = Lighting();
-    model.infoBlock.fill(0);
-    for (uint8_t code = 1; code <= 20; ++code) {
-        if (code != 19) {
-            model.infoBlock[kEffectListOffset + code - 1] = code;
-        }
-    }
-    model.effects = BuildEffectTable(model.infoBlock);
-}
-
 void ShowEffect(CKestrowDlg& dlg, uint8_t effect, uint8_t direction) {
     LightingState& state = Lighting().state;
     state.effect = effect;
@@ -48,7 +36,7 @@ void RenderLightingPanel(GalleryContext& g) {
     }
     // The keyboard offers every effect.
     DeviceState().CurrentProfile = 0;
-    OfferEffects();
+    OfferEveryEffect();
     std::filesystem::create_directories(UserDataFolder());
     if (!ResetUserColourFile(0)) {
         g.Fail("the user colour template cannot be copied");
