@@ -6,11 +6,16 @@
 
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
+#include "mainwindow/UserColourModes.h"
 #include "model/Lighting.h"
+#include "model/UserColourFile.h"
+#include "platform/UserFolders.h"
 #include "tools/gallery/Gallery.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <filesystem>
 
 // False (and the page's failure counted) when the window cannot initialise.
 inline bool InitGalleryMainWindow(GalleryContext& g, const QTemporaryDir& home, CKestrowDlg& dlg) {
@@ -37,4 +42,30 @@ inline void OfferEveryEffect() {
         }
     }
     model.effects = BuildEffectTable(model.infoBlock);
+}
+
+// The window as the lighting pages draw it: every effect offered, profile 0's user colour file
+// from the template and its modes listed. False when the window cannot initialise.
+inline bool InitGalleryLightingWindow(GalleryContext& g, const QTemporaryDir& home,
+                                      CKestrowDlg& dlg) {
+    if (!InitGalleryMainWindow(g, home, dlg)) {
+        return false;
+    }
+    DeviceState().CurrentProfile = 0;
+    OfferEveryEffect();
+    std::filesystem::create_directories(UserDataFolder());
+    if (!ResetUserColourFile(0)) {
+        g.Fail("the user colour template cannot be copied");
+    }
+    dlg.Panel()->UserModes().FillModeList(ColourUpload::Skip);
+    return true;
+}
+
+// Lighting mode off, the window closed and the lighting state of the process cleared.
+inline void CloseGalleryLightingWindow(CKestrowDlg& dlg) {
+    dlg.Panel()->TurnLightingModeOff();
+    dlg.CloseMainWindow();
+    Lighting() = LightingModel{};
+    UserColours() = UserColourState{};
+    DeviceState().Reset();
 }

@@ -1,13 +1,9 @@
 // The main window in lighting mode: the panel for effects 1, 12 and 18, effect 20 with its
 // painted keys, and lighting mode off.
 
-#include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/LightingPanel.h"
-#include "mainwindow/UserColourModes.h"
 #include "model/Lighting.h"
-#include "model/UserColourFile.h"
-#include "platform/UserFolders.h"
 #include "tools/gallery/Gallery.h"
 #include "tools/gallery/GalleryMainWindow.h"
 
@@ -31,17 +27,9 @@ void ShowEffect(CKestrowDlg& dlg, uint8_t effect, uint8_t direction) {
 void RenderLightingPanel(GalleryContext& g) {
     QTemporaryDir home;
     CKestrowDlg dlg;
-    if (!InitGalleryMainWindow(g, home, dlg)) {
+    if (!InitGalleryLightingWindow(g, home, dlg)) {
         return;
     }
-    // The keyboard offers every effect.
-    DeviceState().CurrentProfile = 0;
-    OfferEveryEffect();
-    std::filesystem::create_directories(UserDataFolder());
-    if (!ResetUserColourFile(0)) {
-        g.Fail("the user colour template cannot be copied");
-    }
-    dlg.Panel()->UserModes().FillModeList(ColourUpload::Skip);
 
     ShowEffect(dlg, 1, kDirectionSecond);
     g.Save("off", &dlg);
@@ -56,11 +44,7 @@ void RenderLightingPanel(GalleryContext& g) {
     ShowEffect(dlg, kUserColourEffect, kDirectionSecond);
     g.Save("effect-20", &dlg);
 
-    dlg.Panel()->TurnLightingModeOff();
-    dlg.CloseMainWindow();
-    Lighting() = LightingModel{};
-    UserColours() = UserColourState{};
-    DeviceState().Reset();
+    CloseGalleryLightingWindow(dlg);
 }
 KESTROW_GALLERY_PAGE(lighting_panel, RenderLightingPanel);
 

@@ -2,15 +2,11 @@
 // strip of frames a fixed number of ticks apart, top to bottom, with a second strip beside it in
 // the base colour where the multicolour flag changes what the effect shows.
 
-#include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/KeyMapTables.h"
 #include "mainwindow/LightingPanel.h"
-#include "mainwindow/UserColourModes.h"
 #include "model/Lighting.h"
 #include "model/PreviewLayout.h"
-#include "model/UserColourFile.h"
-#include "platform/UserFolders.h"
 #include "skin/ui/CPngButton.h"
 #include "tools/gallery/Gallery.h"
 #include "tools/gallery/GalleryMainWindow.h"
@@ -132,16 +128,9 @@ QImage SideBySide(const std::vector<QImage>& strips) {
 void RenderPreview(GalleryContext& g) {
     QTemporaryDir home;
     CKestrowDlg dlg;
-    if (!InitGalleryMainWindow(g, home, dlg)) {
+    if (!InitGalleryLightingWindow(g, home, dlg)) {
         return;
     }
-    DeviceState().CurrentProfile = 0;
-    OfferEveryEffect();
-    std::filesystem::create_directories(UserDataFolder());
-    if (!ResetUserColourFile(0)) {
-        g.Fail("the user colour template cannot be copied");
-    }
-    dlg.Panel()->UserModes().FillModeList(ColourUpload::Skip);
     dlg.Panel()->SetLightingMode();
     // The preview draws only on a window that can be seen.
     dlg.show();
@@ -158,11 +147,7 @@ void RenderPreview(GalleryContext& g) {
                SideBySide(strips));
     }
 
-    dlg.Panel()->TurnLightingModeOff();
-    dlg.CloseMainWindow();
-    Lighting() = LightingModel{};
-    UserColours() = UserColourState{};
-    DeviceState().Reset();
+    CloseGalleryLightingWindow(dlg);
 }
 KESTROW_GALLERY_PAGE(preview, RenderPreview);
 
