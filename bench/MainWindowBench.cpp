@@ -1,7 +1,7 @@
 // The main window over the simulated keyboard: from the window's start (device threads
 // started) until the keyboard's configuration is in the working store, one Apply, and the
 // lighting panel's two hot paths: a slider move until its frame is sent, and painting one key
-// with its colour file write.
+// with its colour file write; and one whole preview tick with the repaint of the key buttons.
 
 #include "QtBenchEnvironment.h"
 #include "device/DeviceState.h"
@@ -145,7 +145,7 @@ bool StartInLightingMode(Window& window, benchmark::State& state) {
 }
 
 void BM_SliderMoveToFrameSent(benchmark::State& state) {
-    Environment();
+    QtBenchEnvironment("bench_mainwindow");
     Window window;
     if (!StartInLightingMode(window, state)) {
         return;
@@ -165,7 +165,7 @@ void BM_SliderMoveToFrameSent(benchmark::State& state) {
 BENCHMARK(BM_SliderMoveToFrameSent)->Unit(benchmark::kMicrosecond);
 
 void BM_PaintOneKey(benchmark::State& state) {
-    Environment();
+    QtBenchEnvironment("bench_mainwindow");
     Window window;
     if (!StartInLightingMode(window, state)) {
         return;
@@ -186,5 +186,45 @@ void BM_PaintOneKey(benchmark::State& state) {
     window.keyboard->ClearFrameLog();
 }
 BENCHMARK(BM_PaintOneKey)->Unit(benchmark::kMicrosecond);
+
+// Timer 1052's work on a shown window: the engine's step, the frames given to the key buttons,
+// and the repaint of the buttons whose colour changed. The timer's own ticks during the loop
+// add one tick per 50 ms of running time.
+void BM_PreviewTickWithRepaint(benchmark::State& state) {
+    QtBenchEnvironment("bench_mainwindow");
+    Window window;
+    if (!StartInLightingMode(window, state)) {
+        return;
+    }
+    LightingState& lighting = Lighting().state;
+    lighting.effect = static_cast<uint8_t>(state.range(0));
+    lighting.multicolour = true;
+    lighting.direction = kDirectionFirst;
+    window.dlg->ShowMainWindow();
+    window.dlg->Panel()->Preview().Reset();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        window.dlg->Panel()->PreviewTick();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_PreviewTickWithRepaint)
+    ->ArgName("effect")
+    ->Arg(1)   // every key changes every tick
+    ->Arg(3)   // the ring
+    ->Arg(10)  // three drops and the fade
+    ->Arg(13)  // spreading light
+    ->Arg(20)  // nothing changes
+    ->Arg(7)   // no preview
+    ->Unit(benchmark::kMicrosecond);
+// The same with the CPU time of every thread: the offscreen flush runs on Qt's own threads
+// (the device threads idle meanwhile, and count too).
+BENCHMARK(BM_PreviewTickWithRepaint)
+    ->Name("BM_PreviewTickWithRepaint/process")
+    ->ArgName("effect")
+    ->Arg(1)
+    ->Arg(20)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace

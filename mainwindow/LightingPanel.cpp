@@ -7,6 +7,7 @@
 #include "device/Protocol.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/LightingModeSetting.h"
+#include "mainwindow/PreviewKeyFrames.h"
 #include "mainwindow/UserColourModes.h"
 #include "model/UserColourFile.h"
 #include "skin/ui/CBitmapSlider.h"
@@ -296,6 +297,7 @@ void LightingPanel::SetLightingMode() {
     WriteLightingModeSetting(true);
     switch_->SetPicture(pictures_.Of("dengdown"));
     userModes_->ClearKeyFrames();
+    preview_.Reset();
     const uint8_t effect = SelectedEffect();
     ApplyOptionGroups(effect);
     MoveDirectionControls(effect);
@@ -310,6 +312,7 @@ void LightingPanel::TurnLightingModeOff() {
     WriteLightingModeSetting(false);
     switch_->SetPicture(pictures_.Of("dengup"));
     userModes_->ClearKeyFrames();
+    preview_.Reset();
     window_.RefreshMarks();
     ApplyOptionGroups(Lighting().state.effect);
 }
@@ -404,10 +407,13 @@ void LightingPanel::OnKeyClicked(int id) {
 }
 
 void LightingPanel::PreviewTick() {
-    if (!lightingMode_) {
+    // Nothing of the preview can be seen on a hidden or minimized window: the animation waits
+    // and goes on from where it was when the window is shown again.
+    if (!lightingMode_ || !window_.isVisible() || window_.isMinimized()) {
         return;
     }
     preview_.Tick(PreviewInputOf(Lighting(), DeviceState().CurrentProfile.load()));
+    previewFrames_->Show(preview_.Frame());
 }
 
 void LightingPanel::MoveFocusAfterDisconnection() {

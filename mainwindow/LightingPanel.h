@@ -23,6 +23,7 @@ class CPngButton;
 class CSkinColorBtn;
 class ColorStatic;
 class PictureStatic;
+class PreviewKeyFrames;
 class QComboBox;
 class QLineEdit;
 class QWidget;
@@ -110,7 +111,8 @@ public:
     void OnSliderMoved(int id, int position);
     // A click on a key of the picture while lighting mode is on.
     void OnKeyClicked(int id);
-    // Timer 1052: one preview step while lighting mode is on.
+    // Timer 1052: one preview step, shown on the key buttons, while lighting mode is on and the
+    // window can be seen; a hidden or minimized window does no preview work at all.
     void PreviewTick();
     // After the keyboard went: the focus passes the effect list on to the first profile button.
     void MoveFocusAfterDisconnection();
@@ -176,6 +178,7 @@ private:
     CKestrowDlg& window_;
     PanelPictures pictures_;
     PreviewEngine preview_;
+    std::unique_ptr<PreviewKeyFrames> previewFrames_;
     std::unique_ptr<UserColourModes> userModes_;
     bool lightingMode_ = false;
 

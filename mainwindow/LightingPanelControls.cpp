@@ -4,6 +4,7 @@
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/LightingPanel.h"
 #include "mainwindow/PanelControls.h"
+#include "mainwindow/PreviewKeyFrames.h"
 #include "mainwindow/UserColourModes.h"
 #include "mainwindow/WindowText.h"
 #include "skin/CIniFile.h"
@@ -259,6 +260,7 @@ void LightingPanel::SetUpPanel() {
     CreateControls();
     PlaceControls();
     ReadWebAddresses();
+    previewFrames_ = std::make_unique<PreviewKeyFrames>(window_);
     // The sliders keep the size the skin gives them, whatever their pictures.
     brightness_->SetPicture(pictures_.Numbered(0));
     speed_->SetPicture(pictures_.Numbered(kSpeedPictureBase));

@@ -6,10 +6,16 @@
 
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
+#include "mainwindow/LightingPanel.h"
+#include "mainwindow/UserColourModes.h"
+#include "model/Lighting.h"
+#include "model/UserColourFile.h"
+#include "platform/UserFolders.h"
 #include "tools/gallery/Gallery.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <filesystem>
 
 // False (and the page's failure counted) when the window cannot initialise.
 inline bool InitGalleryMainWindow(GalleryContext& g, const QTemporaryDir& home, CKestrowDlg& dlg) {
@@ -24,4 +30,42 @@ inline bool InitGalleryMainWindow(GalleryContext& g, const QTemporaryDir& home, 
     }
     DeviceState().CachedProfile = 0;
     return true;
+}
+
+// The keyboard offers every effect, as its info block lists them.
+inline void OfferEveryEffect() {
+    LightingModel& model = Lighting();
+    model.infoBlock.fill(0);
+    for (uint8_t code = 1; code <= kUserColourEffect; ++code) {
+        if (code != 19) {
+            model.infoBlock[kEffectListOffset + code - 1] = code;
+        }
+    }
+    model.effects = BuildEffectTable(model.infoBlock);
+}
+
+// The window as the lighting pages draw it: every effect offered, profile 0's user colour file
+// from the template and its modes listed. False when the window cannot initialise.
+inline bool InitGalleryLightingWindow(GalleryContext& g, const QTemporaryDir& home,
+                                      CKestrowDlg& dlg) {
+    if (!InitGalleryMainWindow(g, home, dlg)) {
+        return false;
+    }
+    DeviceState().CurrentProfile = 0;
+    OfferEveryEffect();
+    std::filesystem::create_directories(UserDataFolder());
+    if (!ResetUserColourFile(0)) {
+        g.Fail("the user colour template cannot be copied");
+    }
+    dlg.Panel()->UserModes().FillModeList(ColourUpload::Skip);
+    return true;
+}
+
+// Lighting mode off, the window closed and the lighting state of the process cleared.
+inline void CloseGalleryLightingWindow(CKestrowDlg& dlg) {
+    dlg.Panel()->TurnLightingModeOff();
+    dlg.CloseMainWindow();
+    Lighting() = LightingModel{};
+    UserColours() = UserColourState{};
+    DeviceState().Reset();
 }

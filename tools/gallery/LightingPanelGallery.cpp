@@ -1,13 +1,9 @@
 // The main window in lighting mode: the panel for effects 1, 12 and 18, effect 20 with its
 // painted keys, and lighting mode off.
 
-#include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/LightingPanel.h"
-#include "mainwindow/UserColourModes.h"
 #include "model/Lighting.h"
-#include "model/UserColourFile.h"
-#include "platform/UserFolders.h"
 #include "tools/gallery/Gallery.h"
 #include "tools/gallery/GalleryMainWindow.h"
 
@@ -15,18 +11,6 @@
 #include <cstdlib>
 
 namespace {
-
-// The effects a keyboard offers, as its info block lists them.
-void OfferEffects() {
-    LightingModel& model = Lighting();
-    model.infoBlock.fill(0);
-    for (uint8_t code = 1; code <= 20; ++code) {
-        if (code != 19) {
-            model.infoBlock[kEffectListOffset + code - 1] = code;
-        }
-    }
-    model.effects = BuildEffectTable(model.infoBlock);
-}
 
 void ShowEffect(CKestrowDlg& dlg, uint8_t effect, uint8_t direction) {
     LightingState& state = Lighting().state;
@@ -43,17 +27,9 @@ void ShowEffect(CKestrowDlg& dlg, uint8_t effect, uint8_t direction) {
 void RenderLightingPanel(GalleryContext& g) {
     QTemporaryDir home;
     CKestrowDlg dlg;
-    if (!InitGalleryMainWindow(g, home, dlg)) {
+    if (!InitGalleryLightingWindow(g, home, dlg)) {
         return;
     }
-    // The keyboard offers every effect.
-    DeviceState().CurrentProfile = 0;
-    OfferEffects();
-    std::filesystem::create_directories(UserDataFolder());
-    if (!ResetUserColourFile(0)) {
-        g.Fail("the user colour template cannot be copied");
-    }
-    dlg.Panel()->UserModes().FillModeList(ColourUpload::Skip);
 
     ShowEffect(dlg, 1, kDirectionSecond);
     g.Save("off", &dlg);
@@ -68,11 +44,7 @@ void RenderLightingPanel(GalleryContext& g) {
     ShowEffect(dlg, kUserColourEffect, kDirectionSecond);
     g.Save("effect-20", &dlg);
 
-    dlg.Panel()->TurnLightingModeOff();
-    dlg.CloseMainWindow();
-    Lighting() = LightingModel{};
-    UserColours() = UserColourState{};
-    DeviceState().Reset();
+    CloseGalleryLightingWindow(dlg);
 }
 KESTROW_GALLERY_PAGE(lighting_panel, RenderLightingPanel);
 
