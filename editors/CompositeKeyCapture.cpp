@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QWindow>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -51,8 +52,13 @@ void Kestrow_DlgComposite::StopKeyCapture() {
 }
 
 void Kestrow_DlgComposite::OnRecordingToggled(bool recording) {
+    // Still recording while it ends: a release held back is a step yet.
+    if (!recording) {
+        FlushHeldRelease();
+    }
     recordingKeys_ = recording;
     if (recording) {
+        heldRelease_.reset();
         merger_.Reset();
         releaseMerger_.Reset();
         OpenKeySources();
@@ -147,7 +153,7 @@ bool Kestrow_DlgComposite::HandleKeyEvent(QKeyEvent* key) {
         if (code != 0 && !IsMediaKeyCode(code)) {
             // A held key repeats as release and press pairs, both marked.
             if (type != QEvent::ShortcutOverride && !key->isAutoRepeat()) {
-                OnRecordedKey(KeySource::Window, code, type == QEvent::KeyPress);
+                OnRecordedWindowKey(code, type == QEvent::KeyPress, key->timestamp());
             }
             key->accept();
             return true;
@@ -156,12 +162,18 @@ bool Kestrow_DlgComposite::HandleKeyEvent(QKeyEvent* key) {
     if (captureActive_) {
         const KeyCode code = KeyCodeOfKeyEvent(*key);
         if (code != 0 && !IsMediaKeyCode(code)) {
+            const uint64_t serverTime = key->timestamp();
             if (type == QEvent::KeyPress) {
-                OnWindowKey(code, key->isAutoRepeat());
-            } else if (type == QEvent::KeyRelease && code == kPrintScreenKey &&
-                       !key->isAutoRepeat()) {
+                // A repeat pair whose mark was missed shares one server time.
+                const bool repeatPair = serverTime != 0 && lastRelease_.code == code &&
+                                        lastRelease_.serverTime == serverTime;
+                OnWindowKey(code, key->isAutoRepeat() || repeatPair);
+            } else if (type == QEvent::KeyRelease) {
+                lastRelease_ = {code, serverTime, 0};
                 // Print Screen counts on its release too, where some systems give only that.
-                OnWindowKey(code, false);
+                if (code == kPrintScreenKey && !key->isAutoRepeat()) {
+                    OnWindowKey(code, false);
+                }
             }
             key->accept();
             return true;
@@ -197,19 +209,46 @@ void Kestrow_DlgComposite::OnWindowKey(KeyCode code, bool autoRepeat) {
     }
 }
 
+void Kestrow_DlgComposite::OnRecordedWindowKey(KeyCode code, bool pressed, uint64_t serverTime) {
+    // One reading of the clock per event, for both sources.
+    const int64_t now = keyClock_();
+    // The mark of a repeat pair is missed when its press was not yet read as its release was
+    // handled; the pair still shares one server time.
+    if (pressed && heldRelease_ && heldRelease_->code == code && serverTime != 0 &&
+        heldRelease_->serverTime == serverTime) {
+        heldRelease_.reset();
+        releaseHold_.stop();
+        return;
+    }
+    FlushHeldRelease();
+    if (!pressed && serverTime != 0) {
+        heldRelease_ = HeldRelease{code, serverTime, now};
+        releaseHold_.start(kRepeatPairWaitMs);
+        return;
+    }
+    OnRecordedKey(KeySource::Window, code, pressed, now);
+}
+
+void Kestrow_DlgComposite::FlushHeldRelease() {
+    releaseHold_.stop();
+    if (const std::optional<HeldRelease> held = std::exchange(heldRelease_, std::nullopt)) {
+        OnRecordedKey(KeySource::Window, held->code, false, held->at);
+    }
+}
+
 void Kestrow_DlgComposite::OnKeyboardInterfaceKey(KeyCode code, bool pressed) {
     // A report that was on its way when the page or the recording went.
     if (recordingKeys_) {
-        OnRecordedKey(KeySource::KeyboardInterface, code, pressed);
+        FlushHeldRelease();
+        OnRecordedKey(KeySource::KeyboardInterface, code, pressed, keyClock_());
     } else if (captureActive_ && pressed &&
                merger_.IsNewPress(KeySource::KeyboardInterface, code, keyClock_())) {
         CaptureKey(code);
     }
 }
 
-void Kestrow_DlgComposite::OnRecordedKey(KeySource source, KeyCode code, bool pressed) {
-    // One reading of the clock per event, for both sources.
-    const int64_t now = keyClock_();
+void Kestrow_DlgComposite::OnRecordedKey(KeySource source, KeyCode code, bool pressed,
+                                         int64_t now) {
     if (IsDesktopKey(code)) {
         KeyPressMerger& merger = pressed ? merger_ : releaseMerger_;
         if (!merger.IsNewPress(source, code, now)) {

@@ -62,6 +62,8 @@ Kestrow_DlgComposite::Kestrow_DlgComposite(KeyEditorHost& host, QWidget* parent)
     setObjectName(QString::number(kDialogId));
     grabRetry_.setSingleShot(true);
     connect(&grabRetry_, &QTimer::timeout, this, &Kestrow_DlgComposite::UpdateKeyboardGrab);
+    releaseHold_.setSingleShot(true);
+    connect(&releaseHold_, &QTimer::timeout, this, &Kestrow_DlgComposite::FlushHeldRelease);
 }
 
 Kestrow_DlgComposite::~Kestrow_DlgComposite() {

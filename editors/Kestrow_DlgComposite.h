@@ -19,6 +19,7 @@
 #include <functional>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ColorStatic;
@@ -182,7 +183,9 @@ private:
     bool HandleKeyEvent(QKeyEvent* key);
     void OnWindowKey(KeyCode code, bool autoRepeat);
     void OnKeyboardInterfaceKey(KeyCode code, bool pressed);
-    void OnRecordedKey(KeySource source, KeyCode code, bool pressed);
+    void OnRecordedWindowKey(KeyCode code, bool pressed, uint64_t serverTime);
+    void FlushHeldRelease();
+    void OnRecordedKey(KeySource source, KeyCode code, bool pressed, int64_t now);
     void CaptureKey(KeyCode code);
 
     KeyEditorHost& host_;
@@ -239,6 +242,18 @@ private:
     KeyPressMerger merger_;
     KeyPressMerger releaseMerger_;
     std::function<int64_t()> keyClock_ = MonotonicNowMs;
+    // A recorded release of the window held back until it is clear that no press of the same
+    // key and server time follows (an auto-repeat pair whose mark was missed).
+    struct HeldRelease {
+        KeyCode code;
+        uint64_t serverTime;
+        int64_t at;
+    };
+    static constexpr int kRepeatPairWaitMs = 50;
+    std::optional<HeldRelease> heldRelease_;
+    // The window's last release while capturing.
+    HeldRelease lastRelease_{0, 0, 0};
+    QTimer releaseHold_;
     // Used on the reader's thread only, while it runs.
     BootKeyboardKeys interfaceKeys_;
     std::unique_ptr<KeyboardKeyReader> reader_;

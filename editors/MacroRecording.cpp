@@ -27,9 +27,10 @@ void MacroPage::StopRecording() {
     if (!Recording()) {
         return;
     }
+    // Told first: the dialog may still hand over a key it held back.
+    emit RecordingToggled(false);
     recorder_.Stop();
     ShowRecordingState();
-    emit RecordingToggled(false);
 }
 
 void MacroPage::ShowRecordingState() {

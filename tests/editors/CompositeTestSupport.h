@@ -92,6 +92,8 @@ struct XKey {
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
 };
 bool SendKey(QWidget* to, QEvent::Type type, XKey key, bool autoRepeat = false);
+// The same with the X server's time of the event, unmarked as any repeat.
+bool ServerKey(QWidget* to, QEvent::Type type, XKey key, quint64 serverTime);
 // Press and release.
 void TypeKey(QWidget* to, XKey key);
 

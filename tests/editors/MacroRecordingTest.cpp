@@ -60,6 +60,35 @@ TEST_F(MacroTest, AHeldKeyRecordsOnePressAndItsRepeatsNothing) {
     EXPECT_EQ(Steps(), (std::vector{Press(kCodeA, 530), Release(kCodeA, 0)}));
 }
 
+TEST_F(MacroTest, ARepeatPairWhoseMarkWasMissedIsKnownByItsServerTime) {
+    OpenOnMacroPage();
+    SetRecordDelay(true);
+    Click(MacroPage::kIdRecord);
+    now_ += 10;
+    ServerKey(dialog_.get(), QE::KeyPress, kKeyA, 5000);
+    now_ += 500;
+    EXPECT_TRUE(ServerKey(dialog_.get(), QE::KeyRelease, kKeyA, 5500));
+    EXPECT_TRUE(ServerKey(dialog_.get(), QE::KeyPress, kKeyA, 5500));
+    now_ += 40;
+    ServerKey(dialog_.get(), QE::KeyRelease, kKeyA, 5540);
+    // The last release waits for what follows; a press of another key sends it on at its time.
+    EXPECT_EQ(Steps().size(), 1U);
+    now_ += 100;
+    ServerKey(dialog_.get(), QE::KeyPress, kKeyB, 5640);
+    now_ += 30;
+    ServerKey(dialog_.get(), QE::KeyRelease, kKeyB, 5670);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Steps().size() == 4; }, 2000));
+    EXPECT_EQ(Steps(), (std::vector{Press(kCodeA, 540), Release(kCodeA, 100), Press(kCodeB, 30),
+                                    Release(kCodeB, 0)}));
+    // A release still held back when the recording stops is kept.
+    now_ += 20;
+    ServerKey(dialog_.get(), QE::KeyPress, kKeyD, 5690);
+    ServerKey(dialog_.get(), QE::KeyRelease, kKeyD, 5690 + 5);
+    Click(MacroPage::kIdRecord);
+    ASSERT_EQ(Steps().size(), 6U);
+    EXPECT_EQ(Steps()[5], Release(kCodeD, 0));
+}
+
 TEST_F(MacroTest, PrintScreenFromItsReleaseAloneRecordsAPressThenTheRelease) {
     OpenOnMacroPage();
     SetRecordDelay(true);
