@@ -108,6 +108,7 @@ void MacroPage::Place(const std::filesystem::path& layout, const PageImageSet& p
 
 void MacroPage::SetTexts(int languageIndex) {
     const int l = languageIndex;
+    keyNames_.clear();
     repeatCaption_->setText(Q(LangText("MACRO_CYCLES", l)));
     recordDelayCaption_->setText(Q(LangText("RECORD_DELAY", l)));
     stepButtons_[0]->setText(
@@ -139,12 +140,11 @@ void MacroPage::SetShown(bool shown) {
 
 void MacroPage::Open() {
     StopRecording();
+    keyNames_.clear();
     steps_->DeleteAllItems();
     shownSteps_.clear();
     if (steps_->GetColumnCount() == 0) {
-        for (int column : {kKeyColumn, kDirectionColumn, kDelayColumn}) {
-            steps_->InsertColumn(column, QString(), CReportCtrl::LVCFMT_LEFT, kStepColumnWidth);
-        }
+        SetUpStepColumns();
     }
     const int language = CurrentLanguageIndex();
     steps_->setHeaderLabels({Q(LangText("MACRO_KEYS_TISHI", language)),
@@ -237,11 +237,12 @@ void MacroPage::ShowMacro(int position) {
     repeat_->setText(QString::number(std::max<int>(macro.repeat, kMinMacroRepeat)));
     const int count = MacroStepCount(macro);
     shownSteps_.assign(macro.steps.begin(), macro.steps.begin() + count);
-    steps_->setUpdatesEnabled(false);
-    for (int i = 0; i < count; ++i) {
-        AddStepRow(i, shownSteps_[static_cast<size_t>(i)]);
+    std::vector<QStringList> rows;
+    rows.reserve(shownSteps_.size());
+    for (const MacroAction& step : shownSteps_) {
+        rows.push_back(StepTexts(step));
     }
-    steps_->setUpdatesEnabled(true);
+    steps_->InsertItems(0, rows);
 }
 
 void MacroPage::SaveMacro(int position) {

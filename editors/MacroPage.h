@@ -11,9 +11,11 @@
 #include "model/MacroRecord.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QPointer>
 #include <filesystem>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class CPngButton;
@@ -125,6 +127,10 @@ private:
 
     // The step list (MacroStepList.cpp).
     void ConnectStepList();
+    void SetUpStepColumns();
+    QStringList StepTexts(const MacroAction& step);
+    // KeyNameFromCode reads the language file: names are kept while the language stays.
+    const QString& KeyName(KeyCode code);
     void AddStepRow(int row, const MacroAction& step);
     void InsertRecordedStep(const RecordedStep& recorded);
     bool OnBeginStepEdit(int row, int column, unsigned& editStyle);
@@ -160,6 +166,7 @@ private:
     bool recordDelay_ = false;   // kept across openings
     int newMacroCounter_ = 0;    // kept across openings
     bool rebuildingList_ = false;
+    std::unordered_map<KeyCode, QString> keyNames_;
     MacroRecorder recorder_;
     std::function<int64_t()> clock_;
 };

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <algorithm>
 #include <climits>
@@ -63,16 +64,37 @@ void MacroPage::ConnectStepList() {
     }
 }
 
+void MacroPage::SetUpStepColumns() {
+    for (int column : {kKeyColumn, kDirectionColumn, kDelayColumn}) {
+        steps_->InsertColumn(column, QString(), CReportCtrl::LVCFMT_LEFT, kStepColumnWidth);
+    }
+    steps_->SetColumnTextColor(kKeyColumn, kGreyText);
+    steps_->SetColumnTextColor(kDirectionColumn, kGreyText);
+}
+
+const QString& MacroPage::KeyName(KeyCode code) {
+    auto it = keyNames_.find(code);
+    if (it == keyNames_.end()) {
+        it = keyNames_.emplace(code, QString::fromStdString(KeyNameFromCode(code))).first;
+    }
+    return it->second;
+}
+
+QStringList MacroPage::StepTexts(const MacroAction& step) {
+    return {KeyName(step.key), ArrowOf(step.direction), QString::number(step.delay)};
+}
+
 void MacroPage::AddStepRow(int row, const MacroAction& step) {
-    steps_->InsertItem(row, QString::fromStdString(KeyNameFromCode(step.key)));
-    steps_->SetItemText(row, kDirectionColumn, ArrowOf(step.direction));
-    steps_->SetItemText(row, kDelayColumn, static_cast<unsigned>(step.delay));
-    steps_->SetItemTextColor(row, kKeyColumn, kGreyText, false);
-    steps_->SetItemTextColor(row, kDirectionColumn, kGreyText, false);
+    steps_->InsertItems(row, {StepTexts(step)});
 }
 
 int MacroPage::SelectedStep() const {
-    return steps_->GetFirstItem(CReportCtrl::RC_ITEM_SELECTED);
+    // From the selection's ranges: asking every row would cost each recorded step the whole list.
+    int first = -1;
+    for (const QModelIndex& index : steps_->selectionModel()->selectedRows()) {
+        first = first < 0 ? index.row() : std::min(first, index.row());
+    }
+    return first;
 }
 
 void MacroPage::InsertRecordedStep(const RecordedStep& recorded) {
@@ -179,7 +201,7 @@ void MacroPage::OnCellChosen(int row, int column, int entry) {
             return;
         }
         step.key = code;
-        steps_->SetItemText(row, kKeyColumn, QString::fromStdString(KeyNameFromCode(code)));
+        steps_->SetItemText(row, kKeyColumn, KeyName(code));
     } else {
         const uint16_t direction = entry == 0 ? MacroAction::kPress : MacroAction::kRelease;
         if (direction == step.direction) {
