@@ -125,6 +125,12 @@ TEST_F(MacroListTest, DeletingAMacroAKeyUsesAsksFirstAndNoKeepsIt) {
     EXPECT_EQ(host_.messages.shown.size(), 2U);
     EXPECT_EQ(Page().CurrentMacro(), 0);
     EXPECT_EQ(List()->currentText(), "Third");
+    // At Apply the key that played the deleted macro goes back to its default.
+    Click(D::kIdApply);
+    std::lock_guard guard(WorkingStore().lock);
+    EXPECT_EQ(WorkingRecord(2, 256 + 4)->type, AssignmentType::kDefault);
+    ASSERT_EQ(WorkingStore().macros.size(), 1U);
+    EXPECT_EQ(WorkingStore().macros[0].id, 3);
 }
 
 TEST_F(MacroListTest, TypingRenamesTheShownMacroUnlessTheNameIsTakenOrBlank) {
