@@ -2,6 +2,7 @@
 // Composite.ini, their lists and their texts.
 
 #include "editors/Kestrow_DlgComposite.h"
+#include "editors/KeyEditorHost.h"
 #include "editors/MacroPage.h"
 #include "editors/OnScreenKeyboard.h"
 #include "model/KeyAssignment.h"
@@ -122,8 +123,11 @@ void Kestrow_DlgComposite::CreateControls() {
         caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
 
-    macroPage_ = new MacroPage(this);
+    macroPage_ = new MacroPage(this, host_.KeyEditorMessages());
+    macroPage_->SetClock([this] { return keyClock_(); });
     connect(macroPage_, &MacroPage::Modified, this, [this] { SetModified(true); });
+    connect(macroPage_, &MacroPage::RecordingToggled, this,
+            &Kestrow_DlgComposite::OnRecordingToggled);
     pagePicture_->lower();
 }
 

@@ -6,6 +6,7 @@
 #include "editors/Kestrow_DlgComposite.h"
 #include "editors/KeyEditorHost.h"
 #include "editors/KeyEventCode.h"
+#include "editors/MacroPage.h"
 #include "model/KeyInputCodes.h"
 
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QWindow>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -21,11 +23,15 @@ namespace {
 constexpr int kGrabRetryMs = 25;
 constexpr int kGrabAttempts = 40;
 
-int64_t NowMs() {
+} // namespace
+
+int64_t MonotonicNowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
+
+namespace {
 
 bool IsEnterOrEscape(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
@@ -34,32 +40,62 @@ bool IsEnterOrEscape(int key) {
 } // namespace
 
 void Kestrow_DlgComposite::StartKeyCapture() {
-    if (captureActive_) {
+    captureActive_ = true;
+    OpenKeySources();
+}
+
+void Kestrow_DlgComposite::StopKeyCapture() {
+    captureActive_ = false;
+    if (!recordingKeys_) {
+        CloseKeySources();
+    }
+}
+
+void Kestrow_DlgComposite::OnRecordingToggled(bool recording) {
+    // Still recording while it ends: a release held back is a step yet.
+    if (!recording) {
+        FlushHeldRelease();
+    }
+    recordingKeys_ = recording;
+    if (recording) {
+        heldRelease_.reset();
+        merger_.Reset();
+        releaseMerger_.Reset();
+        OpenKeySources();
+    } else if (!captureActive_) {
+        CloseKeySources();
+    }
+}
+
+void Kestrow_DlgComposite::OpenKeySources() {
+    if (sourcesOpen_) {
         return;
     }
-    captureActive_ = true;
+    sourcesOpen_ = true;
     grabAttempts_ = 0;
     UpdateKeyboardGrab();
     interfaceKeys_.Reset();
     reader_ = std::make_unique<KeyboardKeyReader>([this](std::span<const uint16_t> usages) {
-        // On the reader's thread: only the presses the window may never see go on.
+        // On the reader's thread: only the keys the window may never see go on.
         for (const KeyTransition& key : interfaceKeys_.Update(usages)) {
-            if (key.pressed && IsDesktopKey(key.code)) {
+            if (IsDesktopKey(key.code)) {
                 const KeyCode code = key.code;
+                const bool pressed = key.pressed;
                 QMetaObject::invokeMethod(
-                    this, [this, code] { OnKeyboardInterfaceKey(code); }, Qt::QueuedConnection);
+                    this, [this, code, pressed] { OnKeyboardInterfaceKey(code, pressed); },
+                    Qt::QueuedConnection);
             }
         }
     });
     reader_->Start();
 }
 
-void Kestrow_DlgComposite::StopKeyCapture() {
+void Kestrow_DlgComposite::CloseKeySources() {
     if (reader_) {
         reader_->Stop();
         reader_.reset();
     }
-    captureActive_ = false;
+    sourcesOpen_ = false;
     grabRetry_.stop();
     UpdateKeyboardGrab();
 }
@@ -74,7 +110,7 @@ void Kestrow_DlgComposite::UpdateKeyboardGrab() {
         return;
     }
     QWindow* window = windowHandle();
-    const bool wanted = captureActive_ && isVisible() && window != nullptr;
+    const bool wanted = sourcesOpen_ && isVisible() && window != nullptr;
     if (!wanted) {
         if (grabbed_ && window != nullptr) {
             window->setKeyboardGrabEnabled(false);
@@ -112,15 +148,32 @@ bool Kestrow_DlgComposite::eventFilter(QObject* watched, QEvent* e) {
 
 bool Kestrow_DlgComposite::HandleKeyEvent(QKeyEvent* key) {
     const QEvent::Type type = key->type();
+    if (recordingKeys_) {
+        const KeyCode code = KeyCodeOfKeyEvent(*key);
+        if (code != 0 && !IsMediaKeyCode(code)) {
+            // A held key repeats as release and press pairs, both marked.
+            if (type != QEvent::ShortcutOverride && !key->isAutoRepeat()) {
+                OnRecordedWindowKey(code, type == QEvent::KeyPress, key->timestamp());
+            }
+            key->accept();
+            return true;
+        }
+    }
     if (captureActive_) {
         const KeyCode code = KeyCodeOfKeyEvent(*key);
         if (code != 0 && !IsMediaKeyCode(code)) {
+            const uint64_t serverTime = key->timestamp();
             if (type == QEvent::KeyPress) {
-                OnWindowKey(code, key->isAutoRepeat());
-            } else if (type == QEvent::KeyRelease && code == kPrintScreenKey &&
-                       !key->isAutoRepeat()) {
+                // A repeat pair whose mark was missed shares one server time.
+                const bool repeatPair = serverTime != 0 && lastRelease_.code == code &&
+                                        lastRelease_.serverTime == serverTime;
+                OnWindowKey(code, key->isAutoRepeat() || repeatPair);
+            } else if (type == QEvent::KeyRelease) {
+                lastRelease_ = {code, serverTime, 0};
                 // Print Screen counts on its release too, where some systems give only that.
-                OnWindowKey(code, false);
+                if (code == kPrintScreenKey && !key->isAutoRepeat()) {
+                    OnWindowKey(code, false);
+                }
             }
             key->accept();
             return true;
@@ -146,7 +199,7 @@ void Kestrow_DlgComposite::OnWindowKey(KeyCode code, bool autoRepeat) {
         return;
     }
     if (IsDesktopKey(code)) {
-        if (merger_.IsNewPress(KeySource::Window, code, NowMs())) {
+        if (merger_.IsNewPress(KeySource::Window, code, keyClock_())) {
             CaptureKey(code);
         }
         return;
@@ -156,14 +209,53 @@ void Kestrow_DlgComposite::OnWindowKey(KeyCode code, bool autoRepeat) {
     }
 }
 
-void Kestrow_DlgComposite::OnKeyboardInterfaceKey(KeyCode code) {
-    // A report that was on its way when the page went.
-    if (!captureActive_) {
+void Kestrow_DlgComposite::OnRecordedWindowKey(KeyCode code, bool pressed, uint64_t serverTime) {
+    // One reading of the clock per event, for both sources.
+    const int64_t now = keyClock_();
+    // The mark of a repeat pair is missed when its press was not yet read as its release was
+    // handled; the pair still shares one server time.
+    if (pressed && heldRelease_ && heldRelease_->code == code && serverTime != 0 &&
+        heldRelease_->serverTime == serverTime) {
+        heldRelease_.reset();
+        releaseHold_.stop();
         return;
     }
-    if (merger_.IsNewPress(KeySource::KeyboardInterface, code, NowMs())) {
+    FlushHeldRelease();
+    if (!pressed && serverTime != 0) {
+        heldRelease_ = HeldRelease{code, serverTime, now};
+        releaseHold_.start(kRepeatPairWaitMs);
+        return;
+    }
+    OnRecordedKey(KeySource::Window, code, pressed, now);
+}
+
+void Kestrow_DlgComposite::FlushHeldRelease() {
+    releaseHold_.stop();
+    if (const std::optional<HeldRelease> held = std::exchange(heldRelease_, std::nullopt)) {
+        OnRecordedKey(KeySource::Window, held->code, false, held->at);
+    }
+}
+
+void Kestrow_DlgComposite::OnKeyboardInterfaceKey(KeyCode code, bool pressed) {
+    // A report that was on its way when the page or the recording went.
+    if (recordingKeys_) {
+        FlushHeldRelease();
+        OnRecordedKey(KeySource::KeyboardInterface, code, pressed, keyClock_());
+    } else if (captureActive_ && pressed &&
+               merger_.IsNewPress(KeySource::KeyboardInterface, code, keyClock_())) {
         CaptureKey(code);
     }
+}
+
+void Kestrow_DlgComposite::OnRecordedKey(KeySource source, KeyCode code, bool pressed,
+                                         int64_t now) {
+    if (IsDesktopKey(code)) {
+        KeyPressMerger& merger = pressed ? merger_ : releaseMerger_;
+        if (!merger.IsNewPress(source, code, now)) {
+            return;
+        }
+    }
+    macroPage_->RecordKey(code, pressed, now);
 }
 
 void Kestrow_DlgComposite::CaptureKey(KeyCode code) {

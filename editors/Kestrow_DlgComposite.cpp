@@ -62,10 +62,12 @@ Kestrow_DlgComposite::Kestrow_DlgComposite(KeyEditorHost& host, QWidget* parent)
     setObjectName(QString::number(kDialogId));
     grabRetry_.setSingleShot(true);
     connect(&grabRetry_, &QTimer::timeout, this, &Kestrow_DlgComposite::UpdateKeyboardGrab);
+    releaseHold_.setSingleShot(true);
+    connect(&releaseHold_, &QTimer::timeout, this, &Kestrow_DlgComposite::FlushHeldRelease);
 }
 
 Kestrow_DlgComposite::~Kestrow_DlgComposite() {
-    StopKeyCapture();
+    CloseKeySources();
     if (filtering_) {
         qApp->removeEventFilter(this);
     }
@@ -181,6 +183,7 @@ void Kestrow_DlgComposite::ShowPage(bool restore) {
         break;
     case kPageMedia:
     case kPageFunction: {
+        macroPage_->StopRecording();
         StopKeyCapture();
         QComboBox* list = page == kPageMedia ? mediaList_ : functionList_;
         if (restore && storedValue_ < static_cast<uint32_t>(list->count())) {
@@ -189,6 +192,7 @@ void Kestrow_DlgComposite::ShowPage(bool restore) {
         break;
     }
     default:
+        macroPage_->StopRecording();
         StartKeyCapture();
         if (restore) {
             // Only a key record's value is a key: a macro id or a string offset is none.
@@ -410,6 +414,11 @@ void Kestrow_DlgComposite::ClosePath() {
 }
 
 bool Kestrow_DlgComposite::event(QEvent* e) {
+    // Without the keyboard focus no keys come (a Wayland client cannot keep them): a recording
+    // that went on would miss keys.
+    if (e->type() == QEvent::WindowDeactivate && macroPage_ != nullptr) {
+        macroPage_->StopRecording();
+    }
     if (e->type() == WindowMessageEvent::EventType()) {
         auto* message = static_cast<WindowMessageEvent*>(e);
         if (message->message() == UM_LANGUAGE) {

@@ -16,8 +16,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ColorStatic;
@@ -29,6 +31,9 @@ class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+
+// The program's monotonic clock in ms: the one clock key events are timed with.
+int64_t MonotonicNowMs();
 
 class Kestrow_DlgComposite : public CBaseDialog {
     Q_OBJECT
@@ -105,6 +110,10 @@ public:
     int PageShown() const;
     // Whether key presses are being captured (the single-key page is shown in an opening).
     bool KeyCaptureActive() const { return captureActive_; }
+    // Whether a macro recording takes the keys.
+    bool RecordingKeys() const { return recordingKeys_; }
+    // The clock key events are timed with when they are handled (tests set their own).
+    void SetKeyClock(std::function<int64_t()> clock) { keyClock_ = std::move(clock); }
     // Whether the keyboard grab is held (X11 only).
     bool KeyboardGrabbed() const { return grabbed_; }
     // Whether the reader of the keyboard's own keyboard interface runs.
@@ -167,10 +176,16 @@ private:
     // Key capture.
     void StartKeyCapture();
     void StopKeyCapture();
+    void OnRecordingToggled(bool recording);
+    void OpenKeySources();
+    void CloseKeySources();
     void UpdateKeyboardGrab();
     bool HandleKeyEvent(QKeyEvent* key);
     void OnWindowKey(KeyCode code, bool autoRepeat);
-    void OnKeyboardInterfaceKey(KeyCode code);
+    void OnKeyboardInterfaceKey(KeyCode code, bool pressed);
+    void OnRecordedWindowKey(KeyCode code, bool pressed, uint64_t serverTime);
+    void FlushHeldRelease();
+    void OnRecordedKey(KeySource source, KeyCode code, bool pressed, int64_t now);
     void CaptureKey(KeyCode code);
 
     KeyEditorHost& host_;
@@ -216,12 +231,29 @@ private:
     ColorStatic* functionCaption_ = nullptr;
     MacroPage* macroPage_ = nullptr;
 
-    // Key capture.
+    // Key capture and recording.
     bool captureActive_ = false;
+    bool recordingKeys_ = false;
+    // The window's key events are filtered, the grab wanted and the keyboard interface read.
+    bool sourcesOpen_ = false;
     bool grabbed_ = false;
     int grabAttempts_ = 0;
     QTimer grabRetry_;
     KeyPressMerger merger_;
+    KeyPressMerger releaseMerger_;
+    std::function<int64_t()> keyClock_ = MonotonicNowMs;
+    // A recorded release of the window held back until it is clear that no press of the same
+    // key and server time follows (an auto-repeat pair whose mark was missed).
+    struct HeldRelease {
+        KeyCode code;
+        uint64_t serverTime;
+        int64_t at;
+    };
+    static constexpr int kRepeatPairWaitMs = 50;
+    std::optional<HeldRelease> heldRelease_;
+    // The window's last release while capturing.
+    HeldRelease lastRelease_{0, 0, 0};
+    QTimer releaseHold_;
     // Used on the reader's thread only, while it runs.
     BootKeyboardKeys interfaceKeys_;
     std::unique_ptr<KeyboardKeyReader> reader_;

@@ -2,11 +2,12 @@
 
 // What the key-setting dialog needs of the main window, which implements it: the key buttons
 // (their look, tooltips and the pending-changes flag), where the button that opened the
-// dialog is, and the help page.
+// dialog is, the help page, and the message boxes.
 
 #include <QRect>
 
 class KeyButtonSink;
+class MessageSink;
 
 class KeyEditorHost {
 public:
@@ -19,4 +20,6 @@ public:
     // Gives the button its normal images back after the dialog highlighted it.
     virtual void RestoreKeyButton(int id) = 0;
     virtual void OpenHelp() = 0;
+    // Shows the dialog's texts and asks its questions.
+    virtual MessageSink& KeyEditorMessages() = 0;
 };

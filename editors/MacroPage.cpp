@@ -1,6 +1,8 @@
 #include "editors/MacroPage.h"
 
+#include "device/MessageSink.h"
 #include "model/AssignmentChoice.h"
+#include "model/MacroChecks.h"
 #include "model/ProfileStore.h"
 #include "platform/ProgramNames.h"
 #include "platform/SettingsHive.h"
@@ -16,12 +18,17 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <algorithm>
-#include <charconv>
+#include <new>
 
 namespace {
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+QString NameOf(const MacroRecord& macro) {
+    const std::u16string_view name = MacroName(macro);
+    return QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // The repeat field's text as a number; text that is no number counts as below 1.
@@ -42,14 +49,10 @@ constexpr std::pair<int, const char*> kStepButtons[] = {
     {MacroPage::kIdStepToBottom, "FUNC_MACRO_DOWN_BOTTOM"},
 };
 
-const QString kPressArrow = QStringLiteral("\u2193");
-const QString kReleaseArrow = QStringLiteral("  \u2191");
-const QColor kGreyText(0x9A, 0x9A, 0x9A);
-
 } // namespace
 
-MacroPage::MacroPage(QWidget* dialog)
-    : QObject(dialog), dialog_(dialog), macroList_(new QComboBox(dialog)),
+MacroPage::MacroPage(QWidget* dialog, MessageSink& messages)
+    : QObject(dialog), dialog_(dialog), messages_(messages), macroList_(new QComboBox(dialog)),
       addMacro_(new CPngButton(dialog, kIdAddMacro)),
       deleteMacro_(new CPngButton(dialog, kIdDeleteMacro)),
       steps_(new CReportCtrl(dialog, kIdStepList)), recordDelayBox_(new QCheckBox(dialog)),
@@ -74,14 +77,18 @@ MacroPage::MacroPage(QWidget* dialog)
         caption->SetTextColour(ColorRef{kCaptionColour});
         caption->setFont(QFont(kCompositeFont));
     }
-    steps_->SetCheckboxStyle(CReportCtrl::RC_CHKBOX_NONE);
-    steps_->SetSortable(false);
-    steps_->SetOwner(dialog);
-    steps_->header()->setStretchLastSection(true);
+    // The list's edit field names the macro shown.
+    macroList_->setEditable(true);
+    macroList_->setInsertPolicy(QComboBox::NoInsert);
+    macroList_->lineEdit()->setMaxLength(kMaxMacroNameChars);
     repeat_->setMaxLength(3);
     connect(macroList_, &QComboBox::activated, this, &MacroPage::OnMacroSelected);
+    connect(macroList_->lineEdit(), &QLineEdit::textEdited, this, &MacroPage::OnNameEdited);
+    connect(addMacro_, &CPngButton::clicked, this, &MacroPage::OnAddMacro);
+    connect(deleteMacro_, &CPngButton::clicked, this, &MacroPage::OnDeleteMacro);
     connect(repeat_, &QLineEdit::textEdited, this, &MacroPage::OnRepeatEdited);
     connect(recordDelayBox_, &QCheckBox::clicked, this, &MacroPage::OnRecordDelayToggled);
+    ConnectStepList();
 }
 
 void MacroPage::Place(const std::filesystem::path& layout, const PageImageSet& pictures) {
@@ -101,9 +108,11 @@ void MacroPage::Place(const std::filesystem::path& layout, const PageImageSet& p
 
 void MacroPage::SetTexts(int languageIndex) {
     const int l = languageIndex;
+    keyNames_.clear();
     repeatCaption_->setText(Q(LangText("MACRO_CYCLES", l)));
     recordDelayCaption_->setText(Q(LangText("RECORD_DELAY", l)));
-    stepButtons_[0]->setText(Q(LangText("A_RECORD", l)));
+    stepButtons_[0]->setText(
+        Q(LangText(Recording() ? "MACRO_ACTION_STOP_RECORD" : "A_RECORD", l)));
     const std::pair<CPngButton*, QString> tipped[] = {
         {stepButtons_[3], Q(LangText("A_TOP", l))},
         {stepButtons_[4], Q(LangText("A_UP", l))},
@@ -130,12 +139,12 @@ void MacroPage::SetShown(bool shown) {
 }
 
 void MacroPage::Open() {
+    StopRecording();
+    keyNames_.clear();
     steps_->DeleteAllItems();
     shownSteps_.clear();
     if (steps_->GetColumnCount() == 0) {
-        steps_->InsertColumn(0, QString(), CReportCtrl::LVCFMT_LEFT, kStepColumnWidth);
-        steps_->InsertColumn(1, QString(), CReportCtrl::LVCFMT_LEFT, kStepColumnWidth);
-        steps_->InsertColumn(2, QString(), CReportCtrl::LVCFMT_LEFT, kStepColumnWidth);
+        SetUpStepColumns();
     }
     const int language = CurrentLanguageIndex();
     steps_->setHeaderLabels({Q(LangText("MACRO_KEYS_TISHI", language)),
@@ -156,24 +165,37 @@ void MacroPage::Open() {
         std::lock_guard guard(store.lock);
         macros_ = store.macros;
     }
-    macroList_->clear();
     for (MacroRecord& macro : macros_) {
         macro.isNew = 0;
-        macroList_->addItem(QString::fromStdString(MacroNameUtf8(macro)));
     }
-    macroList_->setCurrentIndex(-1);
     currentMacro_ = -1;
+    RebuildList();
     UpdateMacroButtons();
 }
 
 void MacroPage::Close() {
+    StopRecording();
     steps_->EndEdit(false);
+    delete cellChoice_;
     steps_->DeleteAllItems();
     shownSteps_.clear();
-    macroList_->clear();
     macros_.clear();
     macros_.shrink_to_fit();
     currentMacro_ = -1;
+    RebuildList();
+}
+
+void MacroPage::RebuildList() {
+    rebuildingList_ = true;
+    macroList_->clear();
+    for (const MacroRecord& macro : macros_) {
+        macroList_->addItem(NameOf(macro));
+    }
+    macroList_->setCurrentIndex(currentMacro_);
+    if (currentMacro_ < 0) {
+        macroList_->setEditText(QString());
+    }
+    rebuildingList_ = false;
 }
 
 void MacroPage::SelectMacroOfId(uint32_t id) {
@@ -198,7 +220,9 @@ void MacroPage::Select(int position) {
         SaveMacro(currentMacro_);
     }
     currentMacro_ = position;
+    rebuildingList_ = true;
     macroList_->setCurrentIndex(position);
+    rebuildingList_ = false;
     ShowMacro(position);
     UpdateMacroButtons();
 }
@@ -213,17 +237,12 @@ void MacroPage::ShowMacro(int position) {
     repeat_->setText(QString::number(std::max<int>(macro.repeat, kMinMacroRepeat)));
     const int count = MacroStepCount(macro);
     shownSteps_.assign(macro.steps.begin(), macro.steps.begin() + count);
-    steps_->setUpdatesEnabled(false);
-    for (int i = 0; i < count; ++i) {
-        const MacroAction& step = shownSteps_[static_cast<size_t>(i)];
-        steps_->InsertItem(i, QString::fromStdString(KeyNameFromCode(step.key)));
-        steps_->SetItemText(i, 1,
-                            step.direction == MacroAction::kPress ? kPressArrow : kReleaseArrow);
-        steps_->SetItemText(i, 2, static_cast<unsigned>(step.delay));
-        steps_->SetItemTextColor(i, 0, kGreyText, false);
-        steps_->SetItemTextColor(i, 1, kGreyText, false);
+    std::vector<QStringList> rows;
+    rows.reserve(shownSteps_.size());
+    for (const MacroAction& step : shownSteps_) {
+        rows.push_back(StepTexts(step));
     }
-    steps_->setUpdatesEnabled(true);
+    steps_->InsertItems(0, rows);
 }
 
 void MacroPage::SaveMacro(int position) {
@@ -243,6 +262,7 @@ int MacroPage::RepeatCount() const {
 
 std::vector<MacroRecord> MacroPage::TakeForApply() {
     steps_->EndEdit(true);
+    StopRecording();
     if (currentMacro_ >= 0) {
         SaveMacro(currentMacro_);
     }
@@ -253,12 +273,129 @@ std::vector<MacroRecord> MacroPage::TakeForApply() {
 }
 
 void MacroPage::OnMacroSelected(int index) {
-    if (index == currentMacro_) {
+    if (rebuildingList_ || index == currentMacro_) {
         return;
     }
     Select(index);
     emit Modified();
 }
+
+// ---- adding, deleting, naming ----
+
+bool MacroPage::NameTaken(const QString& name, int except) const {
+    for (size_t i = 0; i < macros_.size(); ++i) {
+        if (static_cast<int>(i) != except &&
+            NameOf(macros_[i]).startsWith(name, Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString MacroPage::GeneratedName(int except) {
+    const QString prefix = Q(LangText("MACRO_NEW_PREFIX", CurrentLanguageIndex()));
+    QString name;
+    do {
+        name = prefix + QString::number(++newMacroCounter_);
+    } while (NameTaken(name, except));
+    return name;
+}
+
+MacroRecord MacroPage::NewMacro(const QString& name) const {
+    MacroRecord macro;
+    SetMacroName(macro, std::u16string_view(reinterpret_cast<const char16_t*>(name.utf16()),
+                                            static_cast<size_t>(name.size())));
+    macro.repeat = kMinMacroRepeat;
+    macro.isNew = 1;
+    macro.id = LowestFreeMacroId(macros_);
+    return macro;
+}
+
+void MacroPage::OnAddMacro() {
+    if (macros_.size() >= static_cast<size_t>(kMaxMacros)) {
+        messages_.ShowText("MACRO_ERR_MAX", kMaxMacros);
+        return;
+    }
+    if (macros_.empty()) {
+        newMacroCounter_ = 0;
+    }
+    const QString name = GeneratedName(-1);
+    if (currentMacro_ >= 0) {
+        SaveMacro(currentMacro_);
+    }
+    try {
+        macros_.push_back(NewMacro(name));
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    currentMacro_ = -1;
+    RebuildList();
+    Select(static_cast<int>(macros_.size()) - 1);
+    emit Modified();
+}
+
+void MacroPage::OnDeleteMacro() {
+    if (macros_.empty() || currentMacro_ < 0) {
+        return;
+    }
+    const int position = currentMacro_;
+    if (!MacroMayBeDeleted(macros_[static_cast<size_t>(position)], messages_)) {
+        return;
+    }
+    macros_.erase(macros_.begin() + position);
+    currentMacro_ = -1;
+    steps_->DeleteAllItems();
+    shownSteps_.clear();
+    RebuildList();
+    if (!macros_.empty()) {
+        Select(std::max(position - 1, 0));
+    }
+    UpdateMacroButtons();
+    emit Modified();
+}
+
+void MacroPage::OnNameEdited(const QString& text) {
+    QLineEdit* field = macroList_->lineEdit();
+    const int cursor = field->cursorPosition();
+    QString name = text;
+    if (macros_.empty()) {
+        if (name.isEmpty() || name.front().isSpace()) {
+            newMacroCounter_ = 0;
+            name = GeneratedName(-1);
+        }
+        try {
+            macros_.insert(macros_.begin(), NewMacro(name));
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        currentMacro_ = 0;
+        RebuildList();
+        ShowMacro(0);
+    } else if (currentMacro_ >= 0) {
+        // A name another macro's begins with, or one that starts blank, is not taken.
+        if (NameTaken(name, currentMacro_) || name.isEmpty() || name.front().isSpace()) {
+            name = GeneratedName(currentMacro_);
+        }
+        MacroRecord& macro = macros_[static_cast<size_t>(currentMacro_)];
+        SetMacroName(macro, std::u16string_view(reinterpret_cast<const char16_t*>(name.utf16()),
+                                                static_cast<size_t>(name.size())));
+        rebuildingList_ = true;
+        macroList_->setItemText(currentMacro_, NameOf(macro));
+        rebuildingList_ = false;
+    } else {
+        return;
+    }
+    // The field shows the name stored, and where the user types when it is the typed one.
+    const QString stored = NameOf(macros_[static_cast<size_t>(currentMacro_)]);
+    if (field->text() != stored || stored == text) {
+        field->setText(stored);
+        field->setCursorPosition(stored == text ? cursor : static_cast<int>(stored.size()));
+    }
+    UpdateMacroButtons();
+    emit Modified();
+}
+
+// ---- repeat count and record delay ----
 
 void MacroPage::OnRepeatEdited(const QString& text) {
     const int value = RepeatOfText(text);
@@ -281,5 +418,9 @@ void MacroPage::OnRecordDelayToggled() {
 void MacroPage::UpdateMacroButtons() {
     for (CPngButton* button : stepButtons_) {
         button->setEnabled(currentMacro_ >= 0);
+    }
+    // While recording the list stays as it is.
+    for (QWidget* control : std::initializer_list<QWidget*>{addMacro_, deleteMacro_, macroList_}) {
+        control->setEnabled(!Recording());
     }
 }

@@ -31,6 +31,10 @@ void KeyEditorLink::OpenHelp() {
     }
 }
 
+MessageSink& KeyEditorLink::KeyEditorMessages() {
+    return window_.Messages();
+}
+
 void CKestrowDlg::CreateKeyEditor() {
     keyEditorLink_ = std::make_unique<KeyEditorLink>(*this);
     SetKeyEditor([this](int recordIndex, int id, bool /*macroOnly: the dialog knows G9*/) {

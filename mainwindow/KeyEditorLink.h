@@ -21,6 +21,7 @@ public:
     QRect KeyButtonScreenRect(int id) const override;
     void RestoreKeyButton(int id) override;
     void OpenHelp() override;
+    MessageSink& KeyEditorMessages() override;
 
 private:
     CKestrowDlg& window_;

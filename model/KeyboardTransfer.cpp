@@ -166,8 +166,10 @@ bool SendStore(TablesToSend sent, int profile, MessageSink* messages) {
     const MacroAreaSize sizes = MacroAreaSizes(outgoing.macros);
     const size_t capacity = DeviceState().MacroCapacity.load();
     if (sizes.compact > capacity) {
+        // The text says by how much the smallest image is too large.
         if (messages) {
-            messages->ShowText("EXTRA_MACRO_TOO_LONG");
+            messages->ShowText("EXTRA_MACRO_TOO_LONG",
+                               static_cast<long long>(sizes.compact - capacity));
         }
         return false;
     }

@@ -31,7 +31,7 @@ void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int a
 // table of ActiveProfile, or of all three profiles: forced after a used macro was deleted (until
 // a write gets through), and whenever the new area moves a macro that another profile's table
 // on the keyboard plays. Macros that do not fit MacroCapacity even without names:
-// "EXTRA_MACRO_TOO_LONG", nothing sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after
+// "EXTRA_MACRO_TOO_LONG" with the bytes too many, nothing sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after
 // the session. A stand-in store is never sent. True only when the macro area and every key
 // table were written. Callers hold the working store's lock.
 bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages);

@@ -223,23 +223,52 @@ void CReportCtrl::SetSortCallbacks(SortCallback before, SortCallback after) {
 
 // ---- rows -----------------------------------------------------------------------------
 
+QTreeWidgetItem* CReportCtrl::NewRow(const QStringList& texts) {
+    auto* item = new QTreeWidgetItem();
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        if (c < texts.size()) {
+            item->setText(c, texts[c]);
+        }
+        ApplyColumnDefaults(item, c);
+    }
+    if (checkboxStyle_ != RC_CHKBOX_NONE) {
+        item->setCheckState(0, Qt::Unchecked);
+    }
+    return item;
+}
+
 int CReportCtrl::InsertItem(int row, const QString& text) {
     EndEdit(true);
     if (row < 0) {
         return -1;
     }
     row = std::min(row, topLevelItemCount());
-    auto* item = new QTreeWidgetItem();
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    item->setText(0, text);
-    for (int c = 0; c < GetColumnCount(); ++c) {
-        ApplyColumnDefaults(item, c);
-    }
-    if (checkboxStyle_ != RC_CHKBOX_NONE) {
-        item->setCheckState(0, Qt::Unchecked);
-    }
-    insertTopLevelItem(row, item);
+    insertTopLevelItem(row, NewRow({text}));
     return row;
+}
+
+int CReportCtrl::InsertItems(int row, const std::vector<QStringList>& rows) {
+    EndEdit(true);
+    if (row < 0) {
+        return -1;
+    }
+    row = std::min(row, topLevelItemCount());
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const QStringList& texts : rows) {
+        items.push_back(NewRow(texts));
+    }
+    insertTopLevelItems(row, items);
+    return row;
+}
+
+bool CReportCtrl::SetColumnTextColor(int column, QColor colour) {
+    if (column < 0 || column >= GetColumnCount()) {
+        return false;
+    }
+    columns_[static_cast<size_t>(column)].text = colour;
+    return true;
 }
 
 bool CReportCtrl::SetItemText(int row, int column, const QString& text) {

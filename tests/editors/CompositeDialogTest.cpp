@@ -105,6 +105,20 @@ TEST_F(CompositeTest, HoldingAKeyCapturesItOnceAndItsReleaseChangesNothing) {
     EXPECT_EQ(dialog_->CapturedCode(), 0x150);
 }
 
+TEST_F(CompositeTest, ARepeatPairWhoseMarkWasMissedCapturesNothingNew) {
+    dialog_->Open(kRecordA, kButtonA);
+    ServerKey(dialog_.get(), QEvent::KeyPress, {Qt::Key_B, kXKeyB}, 7000);
+    Click(D::kIdApply);
+    // Under load xcb may not see the press behind a repeat's release: both come unmarked.
+    EXPECT_TRUE(ServerKey(dialog_.get(), QEvent::KeyRelease, {Qt::Key_B, kXKeyB}, 7500));
+    EXPECT_TRUE(ServerKey(dialog_.get(), QEvent::KeyPress, {Qt::Key_B, kXKeyB}, 7500));
+    EXPECT_FALSE(dialog_->IsModified());
+    // A real second stroke is another capture.
+    ServerKey(dialog_.get(), QEvent::KeyRelease, {Qt::Key_B, kXKeyB}, 7600);
+    ServerKey(dialog_.get(), QEvent::KeyPress, {Qt::Key_B, kXKeyB}, 7700);
+    EXPECT_TRUE(dialog_->IsModified());
+}
+
 TEST_F(CompositeTest, PrintScreenIsCapturedAlsoFromItsReleaseAlone) {
     dialog_->Open(kRecordA, kButtonA);
     EXPECT_TRUE(SendKey(dialog_.get(), QEvent::KeyRelease, {Qt::Key_Print, kXKeyPrint}));

@@ -18,6 +18,14 @@ bool SendKey(QWidget* to, QEvent::Type type, XKey key, bool autoRepeat) {
     return delivered && event.isAccepted();
 }
 
+bool ServerKey(QWidget* to, QEvent::Type type, XKey key, quint64 serverTime) {
+    QKeyEvent event(type, key.qtKey, key.modifiers, key.xKeycode, 0, 0);
+    event.setTimestamp(serverTime);
+    event.setAccepted(false);
+    const bool delivered = QCoreApplication::sendEvent(to, &event);
+    return delivered && event.isAccepted();
+}
+
 void TypeKey(QWidget* to, XKey key) {
     SendKey(to, QEvent::KeyPress, key);
     SendKey(to, QEvent::KeyRelease, key);

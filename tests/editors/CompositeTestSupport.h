@@ -4,6 +4,7 @@
 // records what the dialog asks of the main window, and key events as xcb delivers them.
 
 #include "AppTestSupport.h"
+#include "device/MessageSink.h"
 #include "editors/Kestrow_DlgComposite.h"
 #include "editors/KeyEditorHost.h"
 #include "model/KeyAssignment.h"
@@ -13,15 +14,43 @@
 #include "skin/ui/ControlId.h"
 
 #include <QKeyEvent>
+#include <deque>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
 
+// Texts and questions in order, each with its number; questions are answered from answers
+// (No when it runs out).
+class RecordingMessages : public MessageSink {
+public:
+    struct Shown {
+        std::string key;
+        std::optional<long long> argument;
+        bool operator==(const Shown&) const = default;
+    };
+    void ShowText(std::string_view key, std::optional<long long> argument) override {
+        shown.push_back({std::string(key), argument});
+    }
+    bool AskYesNo(std::string_view key, std::optional<long long> argument) override {
+        shown.push_back({std::string(key), argument});
+        if (answers.empty()) {
+            return false;
+        }
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    std::vector<Shown> shown;
+    std::deque<bool> answers;
+};
+
 class RecordingHost : public KeyEditorHost, public KeyButtonSink {
 public:
     KeyButtonSink& KeyButtons() override { return *this; }
+    MessageSink& KeyEditorMessages() override { return messages; }
     QRect KeyButtonScreenRect(int id) const override {
         const auto it = buttonRects.find(id);
         return it != buttonRects.end() ? it->second : QRect(100, 100, 40, 40);
@@ -41,6 +70,7 @@ public:
     std::vector<KeyCode> codes = {0x01E, 0x030};
     std::map<KeyCode, std::pair<std::string, bool>> described;
     std::vector<int> pending;
+    RecordingMessages messages;
 };
 
 // X keycodes (evdev + 8) of the keys the tests press.
@@ -62,6 +92,8 @@ struct XKey {
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
 };
 bool SendKey(QWidget* to, QEvent::Type type, XKey key, bool autoRepeat = false);
+// The same with the X server's time of the event, unmarked as any repeat.
+bool ServerKey(QWidget* to, QEvent::Type type, XKey key, quint64 serverTime);
 // Press and release.
 void TypeKey(QWidget* to, XKey key);
 

@@ -3,6 +3,7 @@
 // only where no X server can be started.
 
 #include "CompositeTestSupport.h"
+#include "editors/MacroPage.h"
 #include "model/KeyInputCodes.h"
 #include "skin/ui/CPngButton.h"
 
@@ -177,6 +178,52 @@ TEST_F(X11Capture, TheGrabEndsWithTheSingleKeyPage) {
     EXPECT_EQ(dialog_->CapturedCode(), 0);
     Click(Kestrow_DlgComposite::kIdKeyPage);
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog_->KeyboardGrabbed(); }, 5000));
+}
+
+TEST_F(X11Capture, ARecordingHoldsTheKeyboardTakesEveryStrokeOnceAndEndsWithTheFocus) {
+    dialog_->Open(kRecordA, kButtonA);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+    Click(Kestrow_DlgComposite::kIdMacroPage);
+    EXPECT_FALSE(dialog_->KeyboardGrabbed());
+    Click(MacroPage::kIdAddMacro);
+    MacroPage& page = dialog_->Macros();
+    if (page.RecordDelay()) {
+        Click(MacroPage::kIdRecordDelay);
+    }
+    Click(MacroPage::kIdRecord);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog_->KeyboardGrabbed(); }, 5000));
+    const auto steps = [&](size_t count) {
+        return QTest::qWaitFor([&] { return page.ShownSteps().size() >= count; }, 5000);
+    };
+
+    Xdotool({"key", "a", "b"});
+    ASSERT_TRUE(steps(4));
+    // Held: the repeats X sends as release/press pairs are not steps.
+    Xdotool({"keydown", "d"});
+    QTest::qWait(700);
+    Xdotool({"keyup", "d"});
+    ASSERT_TRUE(steps(6));
+    Xdotool({"key", "Print", "Super_L"});
+    ASSERT_TRUE(steps(10));
+    QTest::qWait(100);
+    using A = MacroAction;
+    const std::vector<MacroAction> expected = {
+        {50, 0x01E, A::kPress},          {50, 0x01E, A::kRelease},
+        {50, 0x030, A::kPress},          {50, 0x030, A::kRelease},
+        {50, 0x020, A::kPress},          {50, 0x020, A::kRelease},
+        {50, kPrintScreenKey, A::kPress}, {50, kPrintScreenKey, A::kRelease},
+        {50, kLeftWinKey, A::kPress},    {0, kLeftWinKey, A::kRelease}};
+    EXPECT_EQ(page.ShownSteps(), expected);
+
+    // Another window takes the focus: the recording ends and lets the keyboard go.
+    ASSERT_TRUE(page.Recording());
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("other"));
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !page.Recording(); }, 5000));
+    EXPECT_FALSE(dialog_->KeyboardGrabbed());
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -22,7 +24,9 @@
 // runs out). Thread-safe: the presence thread may show texts too.
 class ScriptedMessages : public UserMessages {
 public:
-    void ShowText(std::string_view key, std::optional<long long>) override { Record(key); }
+    void ShowText(std::string_view key, std::optional<long long> argument) override {
+        Record(key, argument);
+    }
     void ShowUncaptioned(std::string_view key) override { Record(key); }
     void ShowPathText(std::string_view key, const std::filesystem::path&) override { Record(key); }
     bool AskYesNo(std::string_view key, std::optional<long long>) override {
@@ -56,6 +60,12 @@ public:
         std::lock_guard guard(lock_);
         return shown_;
     }
+    // The number the last text of that key was shown with.
+    std::optional<long long> ArgumentOf(std::string_view key) const {
+        std::lock_guard guard(lock_);
+        const auto it = arguments_.find(std::string(key));
+        return it != arguments_.end() ? it->second : std::nullopt;
+    }
     void Clear() {
         std::lock_guard guard(lock_);
         shown_.clear();
@@ -67,11 +77,13 @@ public:
     }
 
 private:
-    void Record(std::string_view key) {
+    void Record(std::string_view key, std::optional<long long> argument = std::nullopt) {
         std::lock_guard guard(lock_);
         shown_.emplace_back(key);
+        arguments_[std::string(key)] = argument;
     }
     mutable std::mutex lock_;
+    std::map<std::string, std::optional<long long>> arguments_;
     std::vector<std::string> shown_;
     std::deque<bool> answers_;
     std::function<void()> whileAsking_;

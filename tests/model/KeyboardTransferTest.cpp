@@ -192,6 +192,8 @@ TEST_F(Transfer, MacrosGoWithNamesWhenTheyFitWithoutWhenTheyOnlyFitSoAndNotAtAll
     EXPECT_TRUE(Requests().empty()); // not even the key tables
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].key, "EXTRA_MACRO_TOO_LONG");
+    // Too large by the whole compact image.
+    EXPECT_EQ(messages.shown[0].argument, 62);
     EXPECT_TRUE(MacroDeletedFlag.load()); // still owed to the next write
     EXPECT_EQ(WorkingStore().macros.size(), 3u);
 }
@@ -243,6 +245,9 @@ TEST_F(Transfer, AMacroAreaThatExactlyFillsTheCapacityIsSentWhole) {
             shown.push_back(m.key);
         }
         EXPECT_EQ(shown, expected) << c.steps;
+        if (c.sent == 0 && !messages.shown.empty()) {
+            EXPECT_EQ(messages.shown[0].argument, 4) << "260 bytes for 256";
+        }
     }
 }
 

@@ -19,12 +19,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct ShownMessage {
     std::string key;
     size_t framesBefore = 0; // requests the keyboard had seen when it was shown
+    std::optional<long long> argument;
 };
 
 class ModelMessages : public MessageSink {
@@ -34,8 +36,8 @@ public:
     std::vector<ShownMessage> shown;
     std::vector<std::string> asked;
 
-    void ShowText(std::string_view key, std::optional<long long>) override {
-        shown.push_back({std::string(key), frameCount()});
+    void ShowText(std::string_view key, std::optional<long long> argument) override {
+        shown.push_back({std::string(key), frameCount(), argument});
     }
     bool AskYesNo(std::string_view key, std::optional<long long>) override {
         asked.emplace_back(key);

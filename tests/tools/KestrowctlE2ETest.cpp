@@ -141,7 +141,8 @@ TEST_F(KestrowctlTest, RestoreThatTheKeyboardCannotHoldFails) {
 
     const CtlRun run = Ctl({"--trace", "restore", big.string()});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("The macros do not fit into the keyboard's memory."), std::string::npos)
+    EXPECT_NE(run.err.find("The macros are 11926 bytes too large for the keyboard's memory."),
+              std::string::npos)
         << run.err;
     const std::vector<Request> requests = Requests(run.err);
     EXPECT_EQ(CountCommand(requests, 8) + CountCommand(requests, 10), 0);

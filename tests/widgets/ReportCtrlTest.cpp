@@ -55,6 +55,23 @@ TEST_F(ReportCtrl, MovingPastEitherEndChangesNothing) {
     EXPECT_EQ(list.MoveItem(-1, 0), -1);
 }
 
+TEST_F(ReportCtrl, RowsInsertedAtOnceTakeTheirCellsAndTheColumnColours) {
+    EXPECT_FALSE(list.SetColumnTextColor(2, QColor(1, 1, 1)));
+    ASSERT_TRUE(list.SetColumnTextColor(0, QColor(0x9A, 0x9A, 0x9A)));
+    // Past the end goes to the end; surplus texts are dropped, missing ones are empty.
+    EXPECT_EQ(list.InsertItems(99, {{"e0", "7"}, {"e1"}}), 4);
+    EXPECT_EQ(list.InsertItems(1, {{"m", "1", "extra"}}), 1);
+    EXPECT_EQ(Names(), (std::vector<QString>{"row0", "m", "row1", "row2", "row3", "e0", "e1"}));
+    EXPECT_EQ(list.GetItemText(5, 1), "7");
+    EXPECT_EQ(list.GetItemText(6, 1), "");
+    EXPECT_EQ(list.GetItemTextColor(1, 0), QColor(0x9A, 0x9A, 0x9A));
+    EXPECT_EQ(list.GetItemTextColor(6, 0), QColor(0x9A, 0x9A, 0x9A));
+    // Rows made before keep theirs.
+    EXPECT_NE(list.GetItemTextColor(0, 0), QColor(0x9A, 0x9A, 0x9A));
+    EXPECT_EQ(list.InsertItems(-1, {{"x"}}), -1);
+    EXPECT_EQ(list.GetItemCount(), 7);
+}
+
 TEST_F(ReportCtrl, MovedRowTakesItsCellsColoursDataAndStates) {
     list.SetItemBkColor(1, 1, QColor(1, 2, 3));
     list.SetItemTextColor(1, 0, QColor(200, 0, 0));

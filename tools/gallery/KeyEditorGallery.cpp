@@ -3,7 +3,9 @@
 
 #include "device/DeviceState.h"
 #include "editors/Kestrow_DlgComposite.h"
+#include "device/MessageSink.h"
 #include "editors/KeyEditorHost.h"
+#include "editors/MacroPage.h"
 #include "model/KeyButtonSink.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
@@ -12,14 +14,18 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <cstdlib>
 
 namespace {
 
-// No main window here: the dialog's host answers for one.
-class GalleryHost : public KeyEditorHost, public KeyButtonSink {
+// No main window here: the dialog's host answers for one. Nothing the pages shown do asks.
+class GalleryHost : public KeyEditorHost, public KeyButtonSink, public MessageSink {
 public:
+    MessageSink& KeyEditorMessages() override { return *this; }
+    void ShowText(std::string_view, std::optional<long long>) override {}
+    bool AskYesNo(std::string_view, std::optional<long long>) override { return false; }
     KeyButtonSink& KeyButtons() override { return *this; }
     QRect KeyButtonScreenRect(int) const override { return QRect(40, 40, 40, 40); }
     void RestoreKeyButton(int) override {}
@@ -52,6 +58,24 @@ void Click(Kestrow_DlgComposite& dialog, int id) {
     if (auto* button = dialog.findChild<QAbstractButton*>(QString::number(id))) {
         button->click();
     }
+}
+
+// Keys as xcb delivers them, with the times the recording reads.
+void RecordKeys(Kestrow_DlgComposite& dialog, int64_t& now) {
+    struct Key {
+        int qt;
+        quint32 x;
+    };
+    const Key keys[] = {{Qt::Key_Control, 37}, {Qt::Key_S, 39}};
+    const auto send = [&](QEvent::Type type, const Key& key, int64_t wait) {
+        now += wait;
+        QKeyEvent event(type, key.qt, Qt::NoModifier, key.x, 0, 0);
+        QCoreApplication::sendEvent(&dialog, &event);
+    };
+    send(QEvent::KeyPress, keys[0], 0);
+    send(QEvent::KeyPress, keys[1], 140);
+    send(QEvent::KeyRelease, keys[1], 90);
+    send(QEvent::KeyRelease, keys[0], 60);
 }
 
 void RenderKeyEditor(GalleryContext& g) {
@@ -93,6 +117,23 @@ void RenderKeyEditor(GalleryContext& g) {
     Click(dialog, Kestrow_DlgComposite::kIdFunctionPage);
     g.Save("function", &dialog);
     dialog.CloseIfOpen();
+
+    // A macro added and recorded with real delays, its last step selected.
+    dialog.Open(kKeyA, kButtonA);
+    int64_t now = 1000;
+    dialog.SetKeyClock([&now] { return now; });
+    Click(dialog, Kestrow_DlgComposite::kIdMacroPage);
+    Click(dialog, MacroPage::kIdAddMacro);
+    if (!dialog.Macros().RecordDelay()) {
+        Click(dialog, MacroPage::kIdRecordDelay);
+    }
+    Click(dialog, MacroPage::kIdRecord);
+    RecordKeys(dialog, now);
+    g.Save("macro-recording", &dialog);
+    Click(dialog, MacroPage::kIdRecord);
+    g.Save("macro-recorded", &dialog);
+    dialog.CloseIfOpen();
+    dialog.SetKeyClock(MonotonicNowMs);
 
     SetRecord(256 + 8, {AssignmentType::kMacro, 1, 2});
     dialog.Open(256 + 8, Kestrow_DlgComposite::kMacroOnlyButtonId);
