@@ -378,6 +378,8 @@ TEST_F(ProtocolTest, LateReplyIsNeverTakenForTheNextAnswer) {
     // after the command has finished and must not answer the next command.
     keyboard->DelayReplies(400);
     EXPECT_EQ(CmdBeginSession(), 1);
+    // The late reply's delay runs out: it waits unread when the next command starts. No event
+    // tells when it is due; the pause is that delay itself.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ASSERT_EQ(keyboard->ReplyLog().size(), 2u);
     keyboard->DelayReplies(0);

@@ -120,6 +120,9 @@ protected:
 
     // Unplugs the keyboard and waits until the window has handled the removal.
     bool UnplugAndWait();
+    // Waits until the device threads have done what the last event set off and the window has
+    // handled what they posted.
+    bool SettleDeviceThreads();
     // Plugs it in again and waits until the window has handled the arrival (the active
     // profile's button need not follow: the arrival's reads may fail).
     bool ReplugAndWait();
