@@ -7,6 +7,7 @@
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "platform/hid/SimulatedKeyboard.h"
+#include "support/RecordingShell.h"
 
 #include <QMessageBox>
 #include <QTest>
@@ -75,18 +76,6 @@ private:
     std::vector<std::string> shown_;
     std::deque<bool> answers_;
     std::function<void()> whileAsking_;
-};
-
-class RecordingShell : public MainWindowShell {
-public:
-    void OpenAboutBox() override { calls.push_back("open-about"); }
-    void CloseAboutBox() override { calls.push_back("close-about"); }
-    void ForwardLanguage(int index) override {
-        calls.push_back("language " + std::to_string(index));
-    }
-    void OpenHelp() override { calls.push_back("help"); }
-    void ReleaseSingleInstance() override { calls.push_back("release"); }
-    std::vector<std::string> calls;
 };
 
 // The command bytes of the requests the keyboard saw, one per frame.
