@@ -7,7 +7,10 @@ endif()
 
 # ThreadSanitizer's settings for every sanitized program that runs here: the tests and the
 # programs the build runs itself (skingen). The suppressions name only Qt's own internals.
-set(KESTROW_TSAN_OPTIONS TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp)
+# die_after_fork=0: a child that QProcess or posix_spawn forks from a threaded test may start a
+# thread before it runs its program.
+set(KESTROW_TSAN_OPTIONS
+    TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:die_after_fork=0)
 
 # Fuzz builds instrument all of our code for coverage; only the fuzz programs link libFuzzer.
 if(KESTROW_FUZZ)
