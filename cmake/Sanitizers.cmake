@@ -5,6 +5,13 @@ if(KESTROW_SANITIZE)
     add_link_options(${_flags})
 endif()
 
+# ThreadSanitizer's settings for every sanitized program that runs here: the tests and the
+# programs the build runs itself (skingen). The suppressions name only Qt's own internals.
+# die_after_fork=0: a child that QProcess or posix_spawn forks from a threaded test may start a
+# thread before it runs its program.
+set(KESTROW_TSAN_OPTIONS
+    TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:die_after_fork=0)
+
 # Fuzz builds instrument all of our code for coverage; only the fuzz programs link libFuzzer.
 if(KESTROW_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link)

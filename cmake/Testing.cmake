@@ -13,6 +13,7 @@ set(KESTROW_TEST_ENV
     # layout and its leak check then crashes at exit, at random, in tests that passed.
     ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:intercept_tls_get_addr=0
     LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp
+    ${KESTROW_TSAN_OPTIONS}
     UBSAN_OPTIONS=print_stacktrace=1)
 
 # kestrow_add_test(<name> SOURCES ... [LIBS ...] [QT] [LABELS ...] [ENVIRONMENT ...])

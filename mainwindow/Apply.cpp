@@ -98,8 +98,10 @@ void CKestrowDlg::RunApplyWorker() {
             const StoreWriteResult result = WriteStoreAndWorkingFile(allProfiles, outcome.get());
             outcome->ok = result.written && result.saved;
         }
+        // Moved into the call: whichever thread drops the queued call frees the outcome with it.
         QMetaObject::invokeMethod(
-            this, [this, outcome] { OnApplyDone(*outcome); }, Qt::QueuedConnection);
+            this, [this, outcome = std::move(outcome)] { OnApplyDone(*outcome); },
+            Qt::QueuedConnection);
     });
     // The window's own thread goes on meanwhile: the animation runs, messages arrive.
     loop.exec();

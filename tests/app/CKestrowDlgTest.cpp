@@ -6,6 +6,7 @@
 #include "device/DeviceState.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"
+#include "support/RecordingShell.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -18,19 +19,6 @@
 #include <vector>
 
 namespace {
-
-class RecordingShell : public MainWindowShell {
-public:
-    void OpenAboutBox() override { calls.push_back("open-about"); }
-    void CloseAboutBox() override { calls.push_back("close-about"); }
-    void ForwardLanguage(int index) override {
-        calls.push_back("language " + std::to_string(index));
-    }
-    void OpenHelp() override { calls.push_back("help"); }
-    void ReleaseSingleInstance() override { calls.push_back("release"); }
-
-    std::vector<std::string> calls;
-};
 
 class MainWindow : public testing::Test {
 protected:

@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "platform/OwnMessages.h"
+#include "support/ThreadWait.h"
 
 #include <atomic>
 #include <chrono>
@@ -149,8 +150,10 @@ TEST(InstanceSteps, ALaterStartTakesOverWhenTheFirstEndsBeforeListening) {
     const fs::path folder = PrivateFolder(dir, "run");
     SingleInstance first(folder);
     ASSERT_EQ(first.TryLock(), SingleInstance::LockState::Acquired);
-    std::thread ender([&first] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    BlockedThread laterStart;
+    laterStart.Mark();
+    std::thread ender([&] {
+        EXPECT_TRUE(laterStart.WaitUntilBlocked()); // retrying the lock
         first.Unlock();
     });
     SingleInstance later(folder);

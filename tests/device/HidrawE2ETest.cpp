@@ -4,6 +4,7 @@
 #include "device/CHidDevice.h"
 #include "support/EmulatedHid.h"
 #include "support/HidTestDescriptors.h"
+#include "support/ThreadWait.h"
 
 #include <atomic>
 #include <chrono>
@@ -179,14 +180,14 @@ TEST_F(HidrawE2E, CloseFromAnotherThreadEndsAReadWithoutLimit) {
     CHidDevice device;
     ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
     std::atomic<int> result{-1};
+    BlockedThread reader;
     std::thread listener([&] {
+        reader.Mark();
         result = device.ReadReport(device.InputReportBuffer(), device.InputReportBufferLength(),
                                    nullptr, kHidNoTimeout);
     });
-    while (!device.ReadBusy()) {
-        std::this_thread::yield();
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let it block in poll()
+    EXPECT_TRUE(reader.WaitUntilBlocked()); // in poll()
+    EXPECT_TRUE(device.ReadBusy());
     EXPECT_EQ(result.load(), -1);
     EXPECT_TRUE(device.Close());
     listener.join();

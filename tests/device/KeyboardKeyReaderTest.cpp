@@ -3,8 +3,8 @@
 #include "device/KeyboardKeyReader.h"
 
 #include "platform/hid/SimulatedKeyboard.h"
+#include "support/ThreadWait.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -13,17 +13,6 @@
 namespace {
 
 using Usages = std::vector<uint16_t>;
-
-template <typename Condition> bool WaitFor(Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 class KeyboardKeyReaderTest : public ::testing::Test {
 protected:
@@ -45,14 +34,14 @@ protected:
 TEST_F(KeyboardKeyReaderTest, HandsOnTheKeysOfEveryReportOfTheKeyboardInterfaceOnly) {
     ASSERT_TRUE(reader_.Start());
     EXPECT_FALSE(reader_.Start());
-    ASSERT_TRUE(WaitFor([&] { return reader_.Reading(); }));
+    ASSERT_TRUE(WaitUntil([&] { return reader_.Reading(); }));
     EXPECT_EQ(keyboard_->OpenHandleCount(SimInterface::Keyboard), 1);
     EXPECT_EQ(keyboard_->OpenHandleCount(SimInterface::Configuration), 0);
 
     keyboard_->PushConsumerNotice(kSimNoticeProfileChanged);
     keyboard_->TypeKey(0xE3);
     keyboard_->SendKeyboardReport({0xE7, 0x65});
-    ASSERT_TRUE(WaitFor([&] { return Reports().size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return Reports().size() == 3; }));
     const std::vector<Usages> reports = Reports();
     EXPECT_EQ(reports[0], Usages{0xE3});
     EXPECT_EQ(reports[1], Usages{});
@@ -69,18 +58,18 @@ TEST_F(KeyboardKeyReaderTest, FindsTheKeyboardAgainAfterItWasUnplugged) {
     keyboard_->Unplug();
     ASSERT_TRUE(reader_.Start());
     keyboard_->Replug();
-    ASSERT_TRUE(WaitFor([&] { return reader_.Reading(); }));
+    ASSERT_TRUE(WaitUntil([&] { return reader_.Reading(); }));
     keyboard_->Unplug();
-    ASSERT_TRUE(WaitFor([&] { return !reader_.Reading(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !reader_.Reading(); }));
     keyboard_->Replug();
-    ASSERT_TRUE(WaitFor([&] { return reader_.Reading(); }));
+    ASSERT_TRUE(WaitUntil([&] { return reader_.Reading(); }));
     keyboard_->TypeKey(0x65);
-    ASSERT_TRUE(WaitFor([&] { return Reports().size() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return Reports().size() == 2; }));
     EXPECT_EQ(Reports()[0], Usages{0x65});
     // A second run after a stop.
     reader_.Stop();
     ASSERT_TRUE(reader_.Start());
-    ASSERT_TRUE(WaitFor([&] { return reader_.Reading(); }));
+    ASSERT_TRUE(WaitUntil([&] { return reader_.Reading(); }));
 }
 
 } // namespace

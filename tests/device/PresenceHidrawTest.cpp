@@ -11,6 +11,7 @@
 #include "platform/hid/UdevChangeMonitor.h"
 #include "support/EmulatedHid.h"
 #include "support/HidTestDescriptors.h"
+#include "support/ThreadWait.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -161,8 +162,10 @@ TEST_F(PresenceHidraw, TheMonitorWakesOnHidrawNodesComingAndGoingOnly) {
     EXPECT_EQ(monitor->Wait(kGuardMs), HidChangeWait::Changed);
 
     // Cancel ends a wait in another thread, and every later one.
+    BlockedThread waiter;
+    waiter.Mark();
     std::thread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(waiter.WaitUntilBlocked());
         monitor->Cancel();
     });
     EXPECT_EQ(monitor->Wait(kStretchedWaitMs), HidChangeWait::Cancelled);

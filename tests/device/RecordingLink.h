@@ -1,31 +1,18 @@
 #pragma once
 
-// A MainWindowLink and a MessageSink that record every call, and a wait with a generous limit
-// for the threaded tests.
+// A MainWindowLink and a MessageSink that record every call.
 
 #include "device/MainWindowLink.h"
 #include "device/MessageSink.h"
+#include "support/ThreadWait.h"
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
-
-// Polls `done` until it holds or `limitMs` passed; the result of the last poll.
-inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return done();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 struct LinkEvent {
     enum Kind { Send, Post, Timer, Tray, Hide } kind;

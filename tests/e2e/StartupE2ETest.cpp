@@ -4,10 +4,9 @@
 #include "AppTestSupport.h"
 #include "platform/ProgramNames.h"
 #include "platform/SettingsHive.h"
+#include "support/ThreadWait.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 #include <csignal>
 #include <fstream>
 #include <functional>
@@ -79,16 +78,9 @@ protected:
         return ExitCodeOf(*process);
     }
 
+    // What the child process writes has no event to wait on: polled.
     static bool WaitFor(const std::function<bool()>& condition) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition()) {
-            if (timer.elapsed() > kGuardMs) {
-                return false;
-            }
-            QThread::msleep(10);
-        }
-        return true;
+        return WaitUntil(condition, kGuardMs);
     }
 
     // Starts the first instance and waits until its main window is initialised. It stays in the

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -11,8 +12,9 @@
 
 TEST(BusyIndicator, RunsItsMessagesInOrderAndHoldsTheStop) {
     std::mutex lock;
+    std::condition_variable stopped;
     std::vector<std::string> events;
-    std::atomic<int> stops{0};
+    int stops = 0;
     const auto start = std::chrono::steady_clock::now();
     std::chrono::steady_clock::duration stopAt{};
     {
@@ -26,14 +28,14 @@ TEST(BusyIndicator, RunsItsMessagesInOrderAndHoldsTheStop) {
                 events.push_back("stop");
                 stopAt = std::chrono::steady_clock::now() - start;
                 ++stops;
+                stopped.notify_all();
             });
         busy.Post(kBusyStart);
         busy.Post(kBusyStop);
         busy.Post(0x999); // any other message starts as well
         busy.Post(kBusyStop);
-        for (int i = 0; i < 200 && stops < 2; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        std::unique_lock guard(lock);
+        EXPECT_TRUE(stopped.wait_for(guard, std::chrono::seconds(10), [&] { return stops == 2; }));
     }
     EXPECT_EQ(events, (std::vector<std::string>{"start", "stop", "start", "stop"}));
     EXPECT_GE(stopAt, std::chrono::milliseconds(200));

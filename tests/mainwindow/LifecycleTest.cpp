@@ -7,6 +7,7 @@
 #include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
 #include "skin/ui/ControlId.h"
+#include "support/ThreadWait.h"
 #include "widgets/CTrayIcon.h"
 #include "widgets/MenuResource.h"
 
@@ -35,6 +36,19 @@ public:
     bool PathExists(const std::string&) override { return true; }
 };
 
+// Counts how often a widget is shown and hidden, whether or not its window is on screen.
+class ShowHideCount : public QObject {
+public:
+    explicit ShowHideCount(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        shows += event->type() == QEvent::ShowToParent ? 1 : 0;
+        hides += event->type() == QEvent::HideToParent ? 1 : 0;
+        return false;
+    }
+    int shows = 0;
+    int hides = 0;
+};
+
 } // namespace
 
 TEST_F(MainWindowTest, StartsHiddenAndTheArrivalLoadsTheKeyboardsConfiguration) {
@@ -43,9 +57,8 @@ TEST_F(MainWindowTest, StartsHiddenAndTheArrivalLoadsTheKeyboardsConfiguration) 
     StartWindow(true, true);
     EXPECT_FALSE(dlg_->isVisible());
     ASSERT_TRUE(WaitForArrival());
-    QTest::qWait(50); // the posted UM_STARTED
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->StartedHidden(); }, 2000)); // UM_STARTED
     EXPECT_FALSE(dlg_->isVisible());
-    EXPECT_TRUE(dlg_->StartedHidden());
 
     EXPECT_EQ(DeviceState().CachedProfile.load(), 1);
     EXPECT_EQ(DeviceState().CurrentProfile.load(), 1);
@@ -78,13 +91,13 @@ TEST_F(MainWindowTest, FirstArrivalWithoutTheStartSwitchShowsTheWindowOnce) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return DeviceState().KeyboardPresent.load() == 0; }, 3000));
     keyboard_->Replug();
     ASSERT_TRUE(WaitForArrival());
-    QTest::qWait(100);
+    ASSERT_TRUE(SettleDeviceThreads());
     EXPECT_FALSE(dlg_->isVisible()); // a later arrival does not bring it forward
 }
 
 TEST_F(MainWindowTest, TrayOpenWithoutAKeyboardExplainsAndStaysHidden) {
     StartWindow(false);
-    QTest::qWait(100);
+    ASSERT_TRUE(SettleDeviceThreads()); // past the first scan
     dlg_->OnCommand(CKestrowDlg::kCommandOpen);
     EXPECT_FALSE(dlg_->isVisible());
     EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"MAIN_NO_DEVICE_PROMPT"});
@@ -99,7 +112,7 @@ TEST_F(MainWindowTest, TrayOpenWithoutAKeyboardExplainsAndStaysHidden) {
 TEST_F(MainWindowTest, AKeyboardThatMayNotBeOpenedNamesThePermissionProblem) {
     SetCurrentHidBackend(std::make_shared<FakeDeniedBackend>());
     StartWindow(true);
-    QTest::qWait(100);
+    ASSERT_TRUE(SettleDeviceThreads()); // past the first scan
     dlg_->OnCommand(CKestrowDlg::kCommandOpen);
     EXPECT_FALSE(dlg_->isVisible());
     EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"MAIN_NO_PERMISSION_PROMPT"});
@@ -134,12 +147,15 @@ TEST_F(MainWindowTest, ApplySendsTheActiveProfileOnlyAndClearsTheFlag) {
     // The busy animation came and went.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg_->BusyShown(); }, 2000));
 
-    // Nothing pending: Apply writes nothing at all.
+    // Nothing pending: Apply writes nothing at all; the animation still comes and goes.
+    ShowHideCount busy(FindControl(dlg_.get(), CKestrowDlg::kIdBusy));
     keyboard_->ClearFrameLog();
     dlg_->ApplyChanges();
-    QTest::qWait(250);
     EXPECT_TRUE(keyboard_->RequestLog().empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return busy.hides > 0; }, 2000));
+    EXPECT_EQ(busy.shows, 1);
     EXPECT_FALSE(dlg_->BusyShown());
+    EXPECT_TRUE(keyboard_->RequestLog().empty());
 }
 
 TEST_F(MainWindowTest, AFailedApplyKeepsTheChangesPending) {
@@ -175,19 +191,21 @@ TEST_F(MainWindowTest, OwnMessagesNeedTheirTags) {
 TEST_F(MainWindowTest, AThreadWaitingOnASentMessageIsReleasedWhenTheWindowCloses) {
     StartWindow(false);
     // A send from another thread is handled on the window's thread and returns its result.
-    intptr_t result = -1;
+    std::atomic<intptr_t> result{-1};
     std::thread sender([&] { result = dlg_->SendOwnMessage(UM_STARTED, kStartedTag, 0); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return result == 0; }, 2000));
     sender.join();
 
     // One that the window never gets to handle is dropped when it closes.
     std::atomic<bool> returned{false};
+    BlockedThread waiting;
     std::thread late([&] {
+        waiting.Mark();
         dlg_->SendOwnMessage(UM_OPEN, kOpenTag, 0);
         returned = true;
     });
     // Close without processing events in between, as UM_KILL would.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(waiting.WaitUntilBlocked());
     dlg_->CloseMainWindow();
     late.join();
     EXPECT_TRUE(returned.load());

@@ -7,6 +7,7 @@
 #include "platform/hid/HidBackend.h"
 #include "skin/Language.h"
 #include "skin/ui/CPngButton.h"
+#include "support/ThreadWait.h"
 
 #include <QApplication>
 
@@ -146,4 +147,12 @@ bool MainWindowTest::ReplugAndWait() {
     return QTest::qWaitFor(
         [&] { return DeviceState().KeyboardPresent.load() == 1 && dlg_->TrayIconId() == 141; },
         5000);
+}
+
+bool MainWindowTest::SettleDeviceThreads() {
+    if (!WaitUntilOtherThreadsSleep()) {
+        return false;
+    }
+    QCoreApplication::sendPostedEvents();
+    return true;
 }

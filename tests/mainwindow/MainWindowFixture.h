@@ -7,6 +7,7 @@
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "platform/hid/SimulatedKeyboard.h"
+#include "support/RecordingShell.h"
 
 #include <QMessageBox>
 #include <QTest>
@@ -89,18 +90,6 @@ private:
     std::function<void()> whileAsking_;
 };
 
-class RecordingShell : public MainWindowShell {
-public:
-    void OpenAboutBox() override { calls.push_back("open-about"); }
-    void CloseAboutBox() override { calls.push_back("close-about"); }
-    void ForwardLanguage(int index) override {
-        calls.push_back("language " + std::to_string(index));
-    }
-    void OpenHelp() override { calls.push_back("help"); }
-    void ReleaseSingleInstance() override { calls.push_back("release"); }
-    std::vector<std::string> calls;
-};
-
 // The command bytes of the requests the keyboard saw, one per frame.
 std::vector<uint8_t> RequestCommands(const SimulatedKeyboard& keyboard);
 // The same with runs of one command folded into one entry.
@@ -132,6 +121,9 @@ protected:
 
     // Unplugs the keyboard and waits until the window has handled the removal.
     bool UnplugAndWait();
+    // Waits until the device threads have done what the last event set off and the window has
+    // handled what they posted.
+    bool SettleDeviceThreads();
     // Plugs it in again and waits until the window has handled the arrival (the active
     // profile's button need not follow: the arrival's reads may fail).
     bool ReplugAndWait();

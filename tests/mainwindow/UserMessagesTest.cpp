@@ -6,6 +6,7 @@
 #include "AppTestSupport.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"
+#include "support/ThreadWait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -81,9 +82,13 @@ TEST_F(MessageBoxesTest, AQuestionFromAnotherThreadIsAnsweredOnTheWindowsThread)
 
 TEST_F(MessageBoxesTest, ReleasingLetsWaitingThreadsGoOnWithoutAnAnswer) {
     std::atomic<int> answer{-1};
-    std::thread asker([&] { answer = boxes_.AskYesNo("PROFILE_SELECT_PROMPT", std::nullopt); });
+    BlockedThread waiting;
+    std::thread asker([&] {
+        waiting.Mark();
+        answer = boxes_.AskYesNo("PROFILE_SELECT_PROMPT", std::nullopt);
+    });
     // The window's thread never gets to the box: it is closing.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(waiting.WaitUntilBlocked());
     boxes_.Release();
     asker.join();
     EXPECT_EQ(answer.load(), 0);

@@ -13,6 +13,7 @@
 #include "platform/OwnMessages.h"
 #include "platform/UserFolders.h"
 #include "skin/ui/CPngButton.h"
+#include "support/SweepMacro.h"
 #include "support/TempDir.h"
 #include "support/TestNames.h"
 
@@ -63,20 +64,6 @@ const Operation kOperations[] = {
 };
 void PrintTo(const Operation& op, std::ostream* out) {
     *out << op.name;
-}
-
-MacroRecord SweepMacro(uint16_t id, int steps, const std::string& name) {
-    MacroRecord macro;
-    macro.id = id;
-    macro.repeat = 1;
-    macro.stepCount = static_cast<uint16_t>(steps);
-    for (int s = 0; s < steps; ++s) {
-        macro.steps[static_cast<size_t>(s)] = {static_cast<uint32_t>(10 * s),
-                                               static_cast<uint16_t>(kKeyA + s % 6),
-                                               static_cast<uint16_t>(s % 2)};
-    }
-    SetMacroName(macro, name);
-    return macro;
 }
 
 // A keyboard holding two macros, a remapped key and a macro key in profile 0.

@@ -1,6 +1,7 @@
 #include "model/KeyTableCodec.h"
 
 #include "ModelTestSupport.h"
+#include "support/RandomKeyStore.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -204,32 +205,11 @@ TEST_F(Codec, RandomStoresSurviveEncodeDecodeEncode) {
     }
     const KeyCode keys[] = {0x01E,        0x01D,    0x15C, 0x138, kMouseLeft,
                             kMouseMiddle, kWheelUp, 0x130, 0x148, 0x00E};
+    const RandomRecordKinds kinds{.keys = keys, .macroCount = 9, .stopMacro = true};
     for (int round = 0; round < 200; ++round) {
         block = KeyRecordBlock{};
         for (int r = 0; r < kRecordsPerArea; ++r) {
-            KeyAssignment& rec = block.Record(0, r);
-            switch (random() % 8) {
-            case 0:
-                rec = {AssignmentType::kDisabled};
-                break;
-            case 1:
-                rec = {AssignmentType::kKey, 0, keys[random() % std::size(keys)]};
-                break;
-            case 2:
-                rec = {AssignmentType::kMacro, 1, static_cast<uint32_t>(1 + random() % 9)};
-                break;
-            case 3:
-                rec = {AssignmentType::kStopMacro};
-                break;
-            case 4:
-                rec = {AssignmentType::kMedia, 0, static_cast<uint32_t>(random() % 18)};
-                break;
-            case 5:
-                rec = {AssignmentType::kFunction, 0, static_cast<uint32_t>(random() % 11)};
-                break;
-            default:
-                break;
-            }
+            block.Record(0, r) = RandomRecord(random, kinds);
         }
         const Table first = Encode(0);
         DecodeKeyTableInto(first, layout, block, 1);

@@ -3,6 +3,7 @@
 #include "SimKeyboardFixture.h"
 #include "model/MacroChecks.h"
 #include "model/ProfileFolder.h"
+#include "support/RandomKeyStore.h"
 
 #include <cstring>
 #include <fstream>
@@ -350,29 +351,11 @@ TEST_F(Transfer, ReadLoadAndWriteBackGiveTheSameTablesAndMacroArea) {
         Connect(model);
         std::mt19937 random(model.productId);
         const KeyCode keys[] = {0x01E, 0x01D, 0x15C, kMouseLeft, kWheelDown, 0x130, 0x148};
+        const RandomRecordKinds kinds{.keys = keys, .macroCount = 4};
         // Tables of random representable actions, encoded from a random store.
         for (int p = 0; p < 3; ++p) {
             for (int r = 0; r < 274; ++r) {
-                KeyAssignment& rec = Block().Record(p, r);
-                switch (random() % 7) {
-                case 0:
-                    rec = {AssignmentType::kDisabled};
-                    break;
-                case 1:
-                    rec = {AssignmentType::kKey, 0, keys[random() % std::size(keys)]};
-                    break;
-                case 2:
-                    rec = {AssignmentType::kMacro, 1, static_cast<uint32_t>(1 + random() % 4)};
-                    break;
-                case 3:
-                    rec = {AssignmentType::kMedia, 0, static_cast<uint32_t>(random() % 18)};
-                    break;
-                case 4:
-                    rec = {AssignmentType::kFunction, 0, static_cast<uint32_t>(random() % 11)};
-                    break;
-                default:
-                    rec = {};
-                }
+                Block().Record(p, r) = RandomRecord(random, kinds);
             }
         }
         auto& macros = WorkingStore().macros;

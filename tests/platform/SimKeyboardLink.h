@@ -4,43 +4,13 @@
 // tests can look at each reply byte by byte.
 
 #include "platform/hid/SimulatedKeyboard.h"
+#include "support/ReportFrames.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
-
-using Frame = std::array<uint8_t, 64>;
-
-// A request as the keyboard expects it: id 4, command, length, offset, payload, checksum.
-inline Frame MakeRequest(uint8_t command, uint8_t length = 0, uint16_t offset = 0,
-                         const std::vector<uint8_t>& payload = {}) {
-    Frame frame{};
-    frame[0] = 4;
-    frame[3] = command;
-    frame[4] = length;
-    frame[5] = static_cast<uint8_t>(offset & 0xFF);
-    frame[6] = static_cast<uint8_t>(offset >> 8);
-    for (size_t i = 0; i < payload.size() && i < 56; ++i) {
-        frame[8 + i] = payload[i];
-    }
-    unsigned sum = 0;
-    for (size_t i = 3; i < 64; ++i) {
-        sum += frame[i];
-    }
-    frame[1] = static_cast<uint8_t>(sum & 0xFF);
-    frame[2] = static_cast<uint8_t>((sum >> 8) & 0xFF);
-    return frame;
-}
-
-inline uint16_t ChecksumOf(const Frame& frame) {
-    unsigned sum = 0;
-    for (size_t i = 3; i < 64; ++i) {
-        sum += frame[i];
-    }
-    return static_cast<uint16_t>(sum);
-}
 
 class SimKeyboardLink {
 public:

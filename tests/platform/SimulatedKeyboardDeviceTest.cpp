@@ -3,6 +3,7 @@
 // removal noticed by the existence probe.
 #include "SimKeyboardLink.h"
 #include "device/CHidDevice.h"
+#include "support/ThreadWait.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -74,12 +75,14 @@ TEST(SimulatedKeyboardDevice, ListenerDecodesEachNoticeAndCloseEndsItsWait) {
     }
 
     // The listener's read without a time limit ends when the object is closed.
+    BlockedThread reader;
     auto blocked = std::async(std::launch::async, [&] {
+        reader.Mark();
         size_t count = 0;
         return listener.ReadReport(listener.InputReportBuffer(), listener.InputReportBufferLength(),
                                    &count, kHidNoTimeout);
     });
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(reader.WaitUntilBlocked());
     EXPECT_TRUE(listener.Close());
     EXPECT_EQ(blocked.get(), 0);
 }

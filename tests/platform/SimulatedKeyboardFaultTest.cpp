@@ -1,5 +1,6 @@
 #include "SimKeyboardLink.h"
 #include "platform/hid/ReportDescriptor.h"
+#include "support/ThreadWait.h"
 
 #include <chrono>
 #include <future>
@@ -224,8 +225,10 @@ TEST(SimulatedKeyboardFaults, InstantTimeoutsStillWaitForDelayedReplies) {
     // Unlimited reads are untouched: they wait for what comes.
     auto consumer = OpenConsumer(keyboard);
     ASSERT_NE(consumer, nullptr);
+    BlockedThread reader;
+    reader.Mark();
     std::thread late([&] {
-        std::this_thread::sleep_for(20ms);
+        EXPECT_TRUE(reader.WaitUntilBlocked());
         EXPECT_EQ(keyboard.PushConsumerNotice(kSimNoticeLightingChanged), 1);
     });
     std::array<uint8_t, 3> notice{};
@@ -253,8 +256,10 @@ TEST(SimulatedKeyboardFaults, AChangeMonitorWakesOnUnplugReplugAndBootMode) {
     EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Changed);
     EXPECT_FALSE(keyboard.InBootMode());
 
+    BlockedThread waiter;
+    waiter.Mark();
     std::thread canceller([&] {
-        std::this_thread::sleep_for(20ms);
+        EXPECT_TRUE(waiter.WaitUntilBlocked());
         monitor->Cancel();
     });
     EXPECT_EQ(monitor->Wait(600000), HidChangeWait::Cancelled);
@@ -315,15 +320,17 @@ TEST(SimulatedKeyboardFaults, ProfileAndLightingChangedOnTheKeyboardAreAnnounced
 
 TEST(SimulatedKeyboardFaults, BlockedConsumerReadEndsByNoticeCancelOrUnplug) {
     SimulatedKeyboard keyboard;
-    const auto blockedRead = [](HidInterface* handle) {
-        return std::async(std::launch::async, [handle] {
+    BlockedThread reader;
+    const auto blockedRead = [&reader](HidInterface* handle) {
+        return std::async(std::launch::async, [handle, &reader] {
+            reader.Mark();
             std::array<uint8_t, 3> report{};
             const HidTransferResult result = ReadNotice(*handle, report, kHidNoTimeout);
             return std::make_pair(result, result == HidTransferResult::Ok ? FirstUsage(report)
                                                                           : uint16_t{0xFFFF});
         });
     };
-    const auto waitUntilBlocked = [] { std::this_thread::sleep_for(20ms); };
+    const auto waitUntilBlocked = [&reader] { EXPECT_TRUE(reader.WaitUntilBlocked()); };
 
     auto byNotice = OpenConsumer(keyboard);
     auto pending = blockedRead(byNotice.get());
@@ -352,11 +359,13 @@ TEST(SimulatedKeyboardFaults, BlockedConsumerReadEndsByNoticeCancelOrUnplug) {
 TEST(SimulatedKeyboardFaults, HandlesOutliveTheKeyboardAsUnplugged) {
     auto keyboard = std::make_unique<SimulatedKeyboard>();
     auto consumer = OpenConsumer(*keyboard);
+    BlockedThread reader;
     auto pending = std::async(std::launch::async, [&] {
+        reader.Mark();
         std::array<uint8_t, 3> report{};
         return ReadNotice(*consumer, report, kHidNoTimeout);
     });
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(reader.WaitUntilBlocked());
     keyboard.reset();
     EXPECT_EQ(pending.get(), HidTransferResult::Gone);
     consumer.reset();

@@ -1,6 +1,7 @@
 #include "SimKeyboardLink.h"
 #include "platform/hid/BuiltInKeyTable.h"
 #include "platform/hid/ReportDescriptor.h"
+#include "support/ThreadWait.h"
 
 #include <chrono>
 #include <cstdio>
@@ -463,10 +464,12 @@ TEST(SimulatedKeyboard, BootRequestMakesTheKeyboardLeaveUntilItReturns) {
 
 TEST(SimulatedKeyboard, ComesBackFromBootModeByItselfWhenToldTo) {
     SimulatedKeyboard keyboard;
+    const std::unique_ptr<HidChangeMonitor> monitor = keyboard.WatchChanges();
     keyboard.SetBootModeDuration(30);
     keyboard.EnterBootMode();
     EXPECT_FALSE(keyboard.PathExists(keyboard.ConfigurationPath()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    ASSERT_EQ(monitor->Wait(kThreadWaitMs), HidChangeWait::Changed); // gone into boot mode
+    ASSERT_EQ(monitor->Wait(kThreadWaitMs), HidChangeWait::Changed); // back
     EXPECT_TRUE(keyboard.PathExists(keyboard.ConfigurationPath()));
     EXPECT_FALSE(keyboard.InBootMode());
 }

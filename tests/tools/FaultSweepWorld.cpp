@@ -8,6 +8,7 @@
 #include "model/ProfileFolder.h"
 #include "model/ProfileStore.h"
 #include "platform/UserFolders.h"
+#include "support/SweepMacro.h"
 
 #include <fstream>
 #include <iterator>
@@ -23,21 +24,6 @@ constexpr KeyCode kKeyEsc = 0x01;
 constexpr int kStartProfile = 0;
 constexpr int kColourProfile = 1;
 constexpr int kColourMode = 2;
-
-MacroRecord SweepMacro(uint16_t id, int steps, const std::string& name) {
-    MacroRecord macro;
-    macro.id = id;
-    macro.repeat = 1;
-    macro.stepCount = static_cast<uint16_t>(steps);
-    for (int s = 0; s < steps; ++s) {
-        MacroAction& action = macro.steps[static_cast<size_t>(s)];
-        action.key = static_cast<KeyCode>(kKeyA + s % 8);
-        action.direction = s % 2 == 0 ? MacroAction::kPress : MacroAction::kRelease;
-        action.delay = 10 * static_cast<uint32_t>(s + 1);
-    }
-    SetMacroName(macro, name);
-    return macro;
-}
 
 // A working store of its own for each variant: keys, media keys and a G-key macro in every
 // profile, and variant + 2 macros of a few dozen steps (a macro area of several frames).

@@ -1,12 +1,10 @@
 // kestrowctl's user colour modes: `colours` uploads one mode of a colour file, `light
 // --defaults` resets the profile's colour file from the template and uploads it.
 
-#include "KestrowctlRun.h"
 #include "ParseCommandLine.h"
 #include "model/Lighting.h"
 #include "model/UserColourFile.h"
-#include "platform/hid/SimulatedKeyboardState.h"
-#include "support/TempDir.h"
+#include "support/KestrowctlFixture.h"
 #include "tools/kestrowctl/CommandLine.h"
 
 #include <algorithm>
@@ -17,22 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class KestrowctlColoursTest : public ::testing::Test {
+class KestrowctlColoursTest : public KestrowctlFixture {
 protected:
-    TempDir home;
-    fs::path state = home / "keyboard.state";
     fs::path colours = home / "modes.userd";
     fs::path userFolder = home.path() / "data" / "Halvex  KB01";
 
-    CtlRun Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), "--simulate=" + state.string());
-        return RunKestrowctl(args, home.path());
-    }
-    SimKeyboardMemory Memory() {
-        SimKeyboardMemory memory;
-        EXPECT_EQ(LoadSimStateFile(state, memory), SimStateError::None);
-        return memory;
-    }
     void Fresh(bool userColours = true) {
         SimKeyboardMemory memory = FactorySimKeyboardMemory(kSimModel5004);
         if (!userColours) {
@@ -47,22 +34,10 @@ protected:
     }
 };
 
-struct Request {
-    int command, length, offset;
-};
-std::vector<Request> Requests(const std::string& err) {
-    std::vector<Request> requests;
-    for (const TracedFrame& f : TracedFrames(err)) {
-        if (f.direction == '>') {
-            requests.push_back({f.bytes[3], f.bytes[4], f.bytes[5] | f.bytes[6] << 8});
-        }
-    }
-    return requests;
-}
 
 // The colour writes, checked to be one run inside one session bracket.
-std::vector<Request> ColourPieces(const std::vector<Request>& requests) {
-    std::vector<Request> pieces;
+std::vector<TracedRequest> ColourPieces(const std::vector<TracedRequest>& requests) {
+    std::vector<TracedRequest> pieces;
     size_t first = requests.size();
     size_t last = 0;
     for (size_t i = 0; i < requests.size(); ++i) {
@@ -120,7 +95,7 @@ TEST_F(KestrowctlColoursTest, TheModesColoursReachTheProfilesBankInEightPieces) 
         Ctl({"--trace", "colours", "--profile", "1", "--file", colours.string(), "--mode", "4"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("mode 4 (Sunset)"), std::string::npos) << run.out;
-    const std::vector<Request> pieces = ColourPieces(Requests(run.err));
+    const std::vector<TracedRequest> pieces = ColourPieces(TracedRequests(run.err));
     ASSERT_EQ(pieces.size(), 8u);
     for (size_t i = 0; i < pieces.size(); ++i) {
         EXPECT_EQ(pieces[i].length, 54);
@@ -154,7 +129,7 @@ TEST_F(KestrowctlColoursTest, ABadFileOrModeSendsNothing) {
         args.insert(args.begin(), "--trace");
         const CtlRun run = Ctl(args);
         EXPECT_EQ(run.exitCode, exitCode) << run.err;
-        EXPECT_TRUE(Requests(run.err).empty());
+        EXPECT_TRUE(TracedRequests(run.err).empty());
         EXPECT_EQ(Memory(), before);
     };
     sendsNothing({"colours", "--profile", "0", "--file", (home / "none.userd").string()}, 1);
@@ -189,15 +164,15 @@ TEST_F(KestrowctlColoursTest, DefaultsResetTheUserColourFileAndUploadIt) {
     EXPECT_EQ(ReadFileBytes(userFolder / "UserDengColor_1.userd"), "other profile");
 
     // Effect 1 first, then the colours, then the default record.
-    const std::vector<Request> requests = Requests(run.err);
+    const std::vector<TracedRequest> requests = TracedRequests(run.err);
     ASSERT_EQ(ColourPieces(requests).size(), 8u);
     const auto firstPiece = std::find_if(requests.begin(), requests.end(),
-                                         [](const Request& r) { return r.command == 17; });
-    const auto record = std::find_if(requests.begin(), requests.end(), [](const Request& r) {
+                                         [](const TracedRequest& r) { return r.command == 17; });
+    const auto record = std::find_if(requests.begin(), requests.end(), [](const TracedRequest& r) {
         return r.command == 6 && r.length == 35;
     });
     const auto effect = std::find_if(requests.begin(), requests.end(),
-                                     [](const Request& r) { return r.command == 6; });
+                                     [](const TracedRequest& r) { return r.command == 6; });
     EXPECT_TRUE(effect < firstPiece && firstPiece < record);
 
     // The keyboard holds the colours of the mode the template selects.
@@ -218,5 +193,5 @@ TEST_F(KestrowctlColoursTest, DefaultsLeaveTheColoursAloneWithoutUserColourModes
     const CtlRun run = Ctl({"--trace", "light", "--profile", "0", "--defaults"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(ReadFileBytes(mine), "mine");
-    EXPECT_TRUE(ColourPieces(Requests(run.err)).empty());
+    EXPECT_TRUE(ColourPieces(TracedRequests(run.err)).empty());
 }

@@ -1,32 +1,19 @@
 // kestrowctl end to end: the built program against a simulated keyboard kept in a state file.
 
-#include "KestrowctlRun.h"
 #include "model/MacroRecord.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
-#include "platform/hid/SimulatedKeyboardState.h"
-#include "support/TempDir.h"
+#include "support/KestrowctlFixture.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
 
-class KestrowctlTest : public ::testing::Test {
+class KestrowctlTest : public KestrowctlFixture {
 protected:
-    TempDir home;
-    std::filesystem::path state = home / "keyboard.state";
     std::filesystem::path backup = home / "backup.fwc";
 
-    CtlRun Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), "--simulate=" + state.string());
-        return RunKestrowctl(args, home.path());
-    }
-    SimKeyboardMemory Memory() {
-        SimKeyboardMemory memory;
-        EXPECT_EQ(LoadSimStateFile(state, memory), SimStateError::None);
-        return memory;
-    }
     // A keyboard with something in every area: a remapped key in profile 1, a macro key in
     // profile 2, one named macro, profile 1 active.
     SimKeyboardMemory Configured() {
@@ -51,22 +38,9 @@ protected:
     }
 };
 
-// Requests only, as (command, length, offset, first payload byte).
-struct Request {
-    int command, length, offset, first;
-};
-std::vector<Request> Requests(const std::string& err) {
-    std::vector<Request> requests;
-    for (const TracedFrame& f : TracedFrames(err)) {
-        if (f.direction == '>') {
-            requests.push_back({f.bytes[3], f.bytes[4], f.bytes[5] | f.bytes[6] << 8, f.bytes[8]});
-        }
-    }
-    return requests;
-}
-int CountCommand(const std::vector<Request>& requests, int command) {
+int CountCommand(const std::vector<TracedRequest>& requests, int command) {
     return static_cast<int>(std::count_if(requests.begin(), requests.end(),
-                                          [&](const Request& r) { return r.command == command; }));
+                                          [&](const TracedRequest& r) { return r.command == command; }));
 }
 
 std::string FileBytes(const std::filesystem::path& file) {
@@ -96,7 +70,7 @@ TEST_F(KestrowctlTest, BackupThenRestoreLeavesTheKeyboardAsItWas) {
 
     run = Ctl({"--trace", "restore", backup.string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<Request> requests = Requests(run.err);
+    const std::vector<TracedRequest> requests = TracedRequests(run.err);
     EXPECT_EQ(CountCommand(requests, 10), 1) << "one macro area piece";
     EXPECT_EQ(CountCommand(requests, 8), 3 * 7) << "three tables of seven pieces";
     EXPECT_EQ(Memory(), before);
@@ -114,7 +88,7 @@ TEST_F(KestrowctlTest, RestoreOfADamagedFileChangesNothing) {
     EXPECT_NE(run.err.find(bad.string() + " is not a valid profile file."), std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("The profile file could not be restored."), std::string::npos);
-    const std::vector<Request> requests = Requests(run.err);
+    const std::vector<TracedRequest> requests = TracedRequests(run.err);
     EXPECT_EQ(CountCommand(requests, 8) + CountCommand(requests, 10) + CountCommand(requests, 4),
               0);
     EXPECT_EQ(Memory(), before);
@@ -144,7 +118,7 @@ TEST_F(KestrowctlTest, RestoreThatTheKeyboardCannotHoldFails) {
     EXPECT_NE(run.err.find("The macros are 11926 bytes too large for the keyboard's memory."),
               std::string::npos)
         << run.err;
-    const std::vector<Request> requests = Requests(run.err);
+    const std::vector<TracedRequest> requests = TracedRequests(run.err);
     EXPECT_EQ(CountCommand(requests, 8) + CountCommand(requests, 10), 0);
     EXPECT_EQ(Memory(), before);
 }
@@ -201,9 +175,9 @@ TEST_F(KestrowctlTest, ProfileSetsAndReadsTheActiveProfile) {
     // Already active: nothing is written.
     run = Ctl({"--trace", "profile", "2"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(CountCommand(Requests(run.err), 4), 0);
+    EXPECT_EQ(CountCommand(TracedRequests(run.err), 4), 0);
     run = Ctl({"--trace", "profile", "0"});
-    EXPECT_EQ(CountCommand(Requests(run.err), 4), 1);
+    EXPECT_EQ(CountCommand(TracedRequests(run.err), 4), 1);
     EXPECT_EQ(Memory().infoBlock[10], 0);
     ASSERT_EQ(Ctl({"profile", "2"}).exitCode, 0);
     EXPECT_EQ(Ctl({"--json", "profile"}).out, "{\"activeProfile\":2}\n");
@@ -214,10 +188,10 @@ TEST_F(KestrowctlTest, ProfileSetsAndReadsTheActiveProfile) {
 TEST_F(KestrowctlTest, BrightnessIsOneByteInOneSession) {
     const CtlRun run = Ctl({"--trace", "light", "--brightness", "3", "--profile", "2"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<Request> requests = Requests(run.err);
+    const std::vector<TracedRequest> requests = TracedRequests(run.err);
     ASSERT_EQ(CountCommand(requests, 6), 1);
     const auto write = std::find_if(requests.begin(), requests.end(),
-                                    [](const Request& r) { return r.command == 6; });
+                                    [](const TracedRequest& r) { return r.command == 6; });
     EXPECT_EQ(write->length, 1);
     EXPECT_EQ(write->offset, 85);
     EXPECT_EQ(write->first, 3);
@@ -229,15 +203,15 @@ TEST_F(KestrowctlTest, BrightnessIsOneByteInOneSession) {
     // The same level again sends nothing, as the slider does.
     const CtlRun again = Ctl({"--trace", "light", "--brightness", "3", "--profile", "2"});
     EXPECT_EQ(again.exitCode, 0);
-    EXPECT_EQ(CountCommand(Requests(again.err), 6), 0);
+    EXPECT_EQ(CountCommand(TracedRequests(again.err), 6), 0);
 }
 
 TEST_F(KestrowctlTest, LightFieldsGoOutAsThePanelSendsThem) {
     CtlRun run = Ctl({"--trace", "light", "--profile", "1", "--effect", "1", "--speed", "5",
                       "--colour", "102030"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    std::vector<Request> writes;
-    for (const Request& r : Requests(run.err)) {
+    std::vector<TracedRequest> writes;
+    for (const TracedRequest& r : TracedRequests(run.err)) {
         if (r.command == 6 || r.command == 1 || r.command == 2) {
             writes.push_back(r);
         }
@@ -269,7 +243,7 @@ TEST_F(KestrowctlTest, LightFieldsGoOutAsThePanelSendsThem) {
     // An effect the keyboard does not offer sends nothing at all, not even the valid changes.
     run = Ctl({"--trace", "light", "--brightness", "1", "--effect", "19"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(CountCommand(Requests(run.err), 6), 0);
+    EXPECT_EQ(CountCommand(TracedRequests(run.err), 6), 0);
 }
 
 TEST_F(KestrowctlTest, DefaultsRestoreTheFactoryRecord) {
@@ -277,7 +251,7 @@ TEST_F(KestrowctlTest, DefaultsRestoreTheFactoryRecord) {
               0);
     const CtlRun run = Ctl({"--trace", "light", "--profile", "0", "--defaults"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<Request> requests = Requests(run.err);
+    const std::vector<TracedRequest> requests = TracedRequests(run.err);
     ASSERT_EQ(CountCommand(requests, 6), 3);
     const SimKeyboardMemory memory = Memory();
     const uint8_t expected[] = {1, 4, 2, 0, 0xFF, 0xFF, 0xFF, 0xFF};

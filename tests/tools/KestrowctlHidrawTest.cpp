@@ -4,12 +4,12 @@
 // output, the same frames, the same files and the same keyboard. The program must run with
 // libumockdev-preload loaded from the start (CTest sets LD_PRELOAD); kestrowctl inherits it.
 
-#include "KestrowctlRun.h"
 #include "model/MacroRecord.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
 #include "platform/hid/SimulatedKeyboard.h"
 #include "support/EmulatedHid.h"
+#include "support/KestrowctlRun.h"
 #include "support/TempDir.h"
 
 #include <atomic>

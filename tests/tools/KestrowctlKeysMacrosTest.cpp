@@ -1,11 +1,9 @@
 // kestrowctl key, keys, macro, new and diff end to end: the built program against a simulated
 // keyboard kept in a state file, and against backup files with no keyboard at all.
 
-#include "KestrowctlRun.h"
 #include "mainwindow/KeyMapTables.h"
 #include "model/KeyNames.h"
-#include "platform/hid/SimulatedKeyboardState.h"
-#include "support/TempDir.h"
+#include "support/KestrowctlFixture.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -20,26 +18,14 @@ constexpr uint8_t kWriteMacroArea = 10;
 constexpr uint8_t kWriteInfoBlock = 4;
 constexpr size_t kTableLength = kSimModel5004.keyTableLength;
 
-class KeysAndMacros : public ::testing::Test {
+class KeysAndMacros : public KestrowctlFixture {
 protected:
-    TempDir home;
-    fs::path state = home / "keyboard.state";
     fs::path file = home / "mine.fwc";
 
     void SetUp() override {
         SimKeyboardMemory memory = FactorySimKeyboardMemory(kSimModel5004);
         memory.infoBlock[10] = 1; // profile 1 active, so that "active" is not just the first
         ASSERT_EQ(SaveSimStateFile(state, memory), SimStateError::None);
-    }
-    CtlRun Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), "--simulate=" + state.string());
-        return RunKestrowctl(args, home.path());
-    }
-    CtlRun Tool(const std::vector<std::string>& args) { return RunKestrowctl(args, home.path()); }
-    SimKeyboardMemory Memory() {
-        SimKeyboardMemory memory;
-        EXPECT_EQ(LoadSimStateFile(state, memory), SimStateError::None);
-        return memory;
     }
     // The factory position holding these bytes, -1 when none does.
     static int Position(std::array<uint8_t, 3> slot) {

@@ -1,11 +1,11 @@
 // kestrowctl's language: the choice the window stored, else the locale variables (the C locale
 // giving English), and never a choice of its own stored for the window.
 
-#include "KestrowctlRun.h"
 #include "platform/ProgramNames.h"
 #include "platform/SettingsHive.h"
 #include "platform/UserFolders.h"
 #include "skin/Language.h"
+#include "support/KestrowctlRun.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "KestrowctlRun.h"
+#include "support/KestrowctlRun.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -117,4 +117,14 @@ std::vector<TracedFrame> TracedFrames(const std::string& err) {
         frames.push_back(frame);
     }
     return frames;
+}
+
+std::vector<TracedRequest> TracedRequests(const std::string& err) {
+    std::vector<TracedRequest> requests;
+    for (const TracedFrame& f : TracedFrames(err)) {
+        if (f.direction == '>') {
+            requests.push_back({f.bytes[3], f.bytes[4], f.bytes[5] | f.bytes[6] << 8, f.bytes[8]});
+        }
+    }
+    return requests;
 }

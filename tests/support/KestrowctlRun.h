@@ -30,3 +30,8 @@ struct TracedFrame {
     std::vector<unsigned char> bytes;
 };
 std::vector<TracedFrame> TracedFrames(const std::string& err);
+// The requests of a --trace output, as (command, length, offset, first payload byte).
+struct TracedRequest {
+    int command, length, offset, first;
+};
+std::vector<TracedRequest> TracedRequests(const std::string& err);
