@@ -6,7 +6,7 @@
 #include "editors/Kestrow_DlgComposite.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "platform/UserFolders.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "skin/ui/CPngButton.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileFile.h"
 #include "platform/hid/HidBackend.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -14,7 +14,7 @@
 #include "device/MessageSink.h"
 #include "device/Presence.h"
 #include "device/Protocol.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

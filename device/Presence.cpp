@@ -14,11 +14,6 @@
 
 namespace {
 
-constexpr std::array<KeyboardModel, 2> kModels{{
-    {0x0C45, 0x5004, kKeySlotCountSmall, kKeyTableLengthSmall},
-    {0x320F, 0x5000, kKeySlotCountLarge, kKeyTableLengthLarge},
-}};
-
 // The object whose threads run: they own ConfigDevice(), so only one may.
 std::atomic<DeviceThreads*> gRunning{nullptr};
 
@@ -64,8 +59,8 @@ bool IsInterface(const CHidDevice& device, uint16_t usagePage, uint16_t usage) {
 void SetModelValues(const CHidDevice& device) {
     const HiddAttributes& attributes = device.Attributes();
     const KeyboardModel* model = FindKeyboardModel(attributes.VendorID, attributes.ProductID);
-    DeviceState().KeySlotCount.store(model->KeySlotCount);
-    DeviceState().KeyTableLength.store(model->KeyTableLength);
+    DeviceState().KeySlotCount.store(model->keySlotCount);
+    DeviceState().KeyTableLength.store(model->keyTableLength);
 }
 
 // The reads of an arrival: the factory key table and the macro capacity. False when the table
@@ -85,15 +80,6 @@ bool ReadArrivalValues() {
 }
 
 } // namespace
-
-const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId) {
-    for (const KeyboardModel& model : kModels) {
-        if (model.VendorId == vendorId && model.ProductId == productId) {
-            return &model;
-        }
-    }
-    return nullptr;
-}
 
 bool IsConfigurationInterface(const CHidDevice& device) {
     return IsInterface(device, kConfigUsagePage, kConfigUsage);

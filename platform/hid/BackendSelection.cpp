@@ -45,7 +45,7 @@ bool ParseModel(std::string_view text, SimKeyboardModel& model, std::string& err
     const SimKeyboardModel* found = nullptr;
     if (text.size() == 9 && text[4] == ':' && ParseHex4(text.substr(0, 4), vendor) &&
         ParseHex4(text.substr(5), product)) {
-        found = FindSimKeyboardModel(vendor, product);
+        found = FindKeyboardModel(vendor, product);
     }
     if (found == nullptr) {
         error = "--model takes 0c45:5004 or 320f:5000, not \"" + std::string(text) + "\"";

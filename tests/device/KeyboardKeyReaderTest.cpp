@@ -2,7 +2,7 @@
 
 #include "device/KeyboardKeyReader.h"
 
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -333,7 +333,7 @@ TEST_F(PresenceTest, ConnectingWithoutThreadsActsAsAnArrival) {
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].Path, small->ConfigurationPath());
     EXPECT_EQ(found[1].Path, large->ConfigurationPath());
-    EXPECT_EQ(found[1].Model->KeyTableLength, 512u);
+    EXPECT_EQ(found[1].Model->keyTableLength, 512u);
     EXPECT_EQ(small->OpenHandleCount(SimInterface::Configuration), 0);
 
     ASSERT_EQ(ConnectKeyboard(large->ConfigurationPath()), 1);

@@ -1,6 +1,6 @@
 #include "model/KeyCodeTables.h"
 #include "platform/hid/BuiltInKeyTable.h"
-#include "platform/hid/SimulatedKeyboardState.h"
+#include "platform/hid/sim/SimStateFile.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -5,7 +5,7 @@
 
 #include "device/CHidDevice.h"
 #include "device/DeviceState.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <memory>
 

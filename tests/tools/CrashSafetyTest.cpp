@@ -14,7 +14,7 @@
 #include "platform/ProgramNames.h"
 #include "platform/SettingsHive.h"
 #include "platform/UserFolders.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TestNames.h"

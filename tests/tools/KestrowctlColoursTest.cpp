@@ -5,7 +5,7 @@
 #include "ParseCommandLine.h"
 #include "model/Lighting.h"
 #include "model/UserColourFile.h"
-#include "platform/hid/SimulatedKeyboardState.h"
+#include "platform/hid/sim/SimStateFile.h"
 #include "support/TempDir.h"
 #include "tools/kestrowctl/CommandLine.h"
 

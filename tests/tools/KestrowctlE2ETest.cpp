@@ -4,7 +4,7 @@
 #include "model/MacroRecord.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
-#include "platform/hid/SimulatedKeyboardState.h"
+#include "platform/hid/sim/SimStateFile.h"
 #include "support/TempDir.h"
 
 #include <algorithm>

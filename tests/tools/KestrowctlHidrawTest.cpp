@@ -8,7 +8,7 @@
 #include "model/MacroRecord.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/EmulatedHid.h"
 #include "support/TempDir.h"
 

@@ -4,7 +4,7 @@
 #include "KestrowctlRun.h"
 #include "mainwindow/KeyMapTables.h"
 #include "model/KeyNames.h"
-#include "platform/hid/SimulatedKeyboardState.h"
+#include "platform/hid/sim/SimStateFile.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
