@@ -5,6 +5,7 @@
 #include "device/MainWindowLink.h"
 #include "device/MessageSink.h"
 #include "device/Protocol.h"
+#include "platform/HexDigits.h"
 #include "platform/OwnMessages.h"
 
 #include <array>
@@ -34,14 +35,11 @@ uint32_t HexAfterMarker(std::string_view path, std::string_view marker) {
         }
         uint32_t value = 0;
         for (size_t i = at + marker.size(); i < path.size(); ++i) {
-            const int c = std::tolower(static_cast<unsigned char>(path[i]));
-            if (c >= '0' && c <= '9') {
-                value = value * 16 + static_cast<uint32_t>(c - '0');
-            } else if (c >= 'a' && c <= 'f') {
-                value = value * 16 + static_cast<uint32_t>(c - 'a' + 10);
-            } else {
+            const int digit = HexDigitValue(path[i]);
+            if (digit < 0) {
                 break;
             }
+            value = value * 16 + static_cast<uint32_t>(digit);
         }
         return value;
     }
