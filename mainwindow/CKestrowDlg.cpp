@@ -62,11 +62,9 @@ bool CKestrowDlg::OnInitDialog() {
         return false;
     }
     CBaseDialog::OnInitDialog();
-    // No system menu on a frameless window: the tray menu's About stands in for item 0x10.
     // The window icon is the program icon (set by the constructor).
     startedHidden_ = 0;
     DeviceState().CachedProfile = -1;
-    // Kernel32.dll, User32.dll and SetLayeredWindowAttributes: no Linux counterpart to load.
     if (!notificationAreaSet_) {
         notificationArea_ = QSystemTrayIcon::isSystemTrayAvailable();
     }
@@ -104,7 +102,6 @@ bool CKestrowDlg::OnInitDialog() {
     }
     windowUserData_ = kMainWindowTag;
     setWindowTitle(Q(LangText("MAIN_CAPTION", CurrentLanguageIndex())));
-    // The 212 named events for other processes: no Linux counterpart, not created.
 
     viewMode_ = 0;
     languageIndex_ = CurrentLanguageIndex();

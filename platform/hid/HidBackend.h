@@ -52,7 +52,7 @@ public:
     virtual uint16_t ProductId() const = 0;
     virtual const std::vector<uint8_t>& ReportDescriptorBytes() const = 0;
     // Which top-level collection of ReportDescriptorBytes() this interface is: a descriptor may
-    // hold several, and each is an interface of its own (as on Windows).
+    // hold several, and each is an interface of its own.
     virtual size_t CollectionIndex() const { return 0; }
 
     // One whole report; `transferred` receives the byte count (0 unless Ok).
