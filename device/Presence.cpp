@@ -160,7 +160,7 @@ bool DeviceThreads::OpenConfigInterface(const std::string& path) {
     if (Stopping()) {
         return false;
     }
-    if (!device.Open(path, true, true, true, false)) {
+    if (!device.Open(path, {.read = true, .write = true, .overlapped = true})) {
         return false;
     }
     if (!IsConfigurationInterface(device)) {
@@ -283,7 +283,7 @@ void DeviceThreads::EventListenerThread() {
                 if (Stopping()) {
                     break;
                 }
-                if (!device.Open(*path, true, false, true, false)) {
+                if (!device.Open(*path, {.read = true, .overlapped = true})) {
                     continue;
                 }
                 consumer = IsInterface(device, kConsumerUsagePage, kConsumerUsage);
@@ -393,7 +393,8 @@ bool FindKeyboards(std::vector<KeyboardInterface>& found) {
         return false;
     }
     while (const std::string* path = device.NextPath()) {
-        if (IsCandidatePath(*path) && device.Open(*path, true, true, true, false)) {
+        if (IsCandidatePath(*path) &&
+            device.Open(*path, {.read = true, .write = true, .overlapped = true})) {
             if (IsConfigurationInterface(device)) {
                 const HiddAttributes& attributes = device.Attributes();
                 found.push_back({*path, attributes.VendorID, attributes.ProductID,
@@ -419,7 +420,7 @@ int ConnectKeyboard(const std::string& path) {
     CHidDevice& device = ConfigDevice();
     for (const KeyboardInterface& candidate : found) {
         if (!IsCandidatePath(candidate.Path) ||
-            !device.Open(candidate.Path, true, true, true, false)) {
+            !device.Open(candidate.Path, {.read = true, .write = true, .overlapped = true})) {
             continue;
         }
         if (!IsConfigurationInterface(device)) {

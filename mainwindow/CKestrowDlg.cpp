@@ -74,7 +74,7 @@ bool CKestrowDlg::OnInitDialog() {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
         ClearWorkingStore();
-        MakeDefaultStore({}, 0, true);
+        MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
         // Nothing has been read from the keyboard yet.
         store.standIn = true;
     }
@@ -112,7 +112,7 @@ bool CKestrowDlg::OnInitDialog() {
     SetSwitchText();
 
     CreateTray();
-    BuildProfileMenu(true);
+    BuildProfileMenu();
 
     // Never visible during start-up: the posted UM_STARTED hides it again should anything
     // have shown it.

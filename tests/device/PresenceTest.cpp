@@ -174,7 +174,8 @@ TEST_F(PresenceTest, UpperCaseMarkersAreStillCandidates) {
 TEST_F(PresenceTest, UnreadableFactoryTableKeepsTheOldOneAndTellsTheUser) {
     auto keyboard = NewKeyboard();
     Install({keyboard});
-    ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false));
+    ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(),
+                                    {.read = true, .write = true, .overlapped = true}));
     DeviceState().DeviceOpen.store(1);
     KeyTableBytes old{};
     old.fill(0x3C);
@@ -365,13 +366,13 @@ TEST(ConfigurationInterfaceTest, OnlyTheVendorInterfaceOfASupportedModelCounts) 
         SetCurrentHidBackend(keyboard);
         CHidDevice device;
         EXPECT_FALSE(IsConfigurationInterface(device)); // nothing open
-        ASSERT_TRUE(device.Open(keyboard->ConfigurationPath(), true, false, true, false));
+        ASSERT_TRUE(device.Open(keyboard->ConfigurationPath(), {.read = true, .overlapped = true}));
         EXPECT_TRUE(IsConfigurationInterface(device));
         device.Close();
-        ASSERT_TRUE(device.Open(keyboard->ConsumerPath(), true, false, true, false));
+        ASSERT_TRUE(device.Open(keyboard->ConsumerPath(), {.read = true, .overlapped = true}));
         EXPECT_FALSE(IsConfigurationInterface(device));
         device.Close();
-        ASSERT_TRUE(device.Open(keyboard->KeyboardPath(), true, false, true, false));
+        ASSERT_TRUE(device.Open(keyboard->KeyboardPath(), {.read = true, .overlapped = true}));
         EXPECT_FALSE(IsConfigurationInterface(device));
         device.Close();
     }

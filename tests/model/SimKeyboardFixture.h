@@ -71,7 +71,7 @@ protected:
         messages.frameCount = [this] { return keyboard->RequestLog().size(); };
         std::lock_guard guard(WorkingStore().lock);
         ClearWorkingStore();
-        MakeDefaultStore({}, 0, true);
+        MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
     }
     void SetUp() override { Connect(kSimModel5004); }
     void TearDown() override {

@@ -53,7 +53,7 @@ int RunList(const CtlOptions& options, TerminalSink& sink) {
         }
         // Only to read its attributes and usages: read access, shared.
         CHidDevice candidate;
-        if (!candidate.Open(*path, true, false, true, false)) {
+        if (!candidate.Open(*path, {.read = true, .overlapped = true})) {
             continue;
         }
         if (IsConfigurationInterface(candidate)) {
@@ -196,7 +196,7 @@ int RunRestore(const CtlOptions& options, TerminalSink& sink) {
     }
     // Unlike the window, the result counts: a script must know whether the keyboard has it.
     // A missing working file is no failure: the window makes it when it reads the keyboard.
-    if (!WriteStoreAndWorkingFile(true, &sink).written) {
+    if (!WriteStoreAndWorkingFile(ProfilesToWrite::All, &sink).written) {
         sink.Note("the keyboard did not take the whole configuration of " + options.file);
         return kExitFailed;
     }
