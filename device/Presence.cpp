@@ -113,7 +113,7 @@ bool DeviceThreads::Start() {
 
 void DeviceThreads::Stop() {
     if (!presence_.joinable() && !listener_.joinable()) {
-        ReapIconThreads(true);
+        ReapIconThreads(IconThreads::All);
         return;
     }
     {
@@ -136,7 +136,7 @@ void DeviceThreads::Stop() {
     if (presence_.joinable()) {
         presence_.join();
     }
-    ReapIconThreads(true);
+    ReapIconThreads(IconThreads::All);
     changeMonitor_.reset();
     gRunning.store(nullptr);
 }
@@ -358,7 +358,7 @@ void DeviceThreads::DispatchNotice(uint16_t usage) {
 }
 
 void DeviceThreads::StartIconThread(int kind, int iconId) {
-    ReapIconThreads(false);
+    ReapIconThreads(IconThreads::Finished);
     const uint64_t ticket = iconTickets_.fetch_add(1);
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::thread thread([this, kind, iconId, ticket, done] {
@@ -375,9 +375,9 @@ void DeviceThreads::StartIconThread(int kind, int iconId) {
     iconThreads_.push_back({std::move(thread), std::move(done)});
 }
 
-void DeviceThreads::ReapIconThreads(bool all) {
+void DeviceThreads::ReapIconThreads(IconThreads which) {
     for (auto it = iconThreads_.begin(); it != iconThreads_.end();) {
-        if (all || it->done->load()) {
+        if (which == IconThreads::All || it->done->load()) {
             it->thread.join();
             it = iconThreads_.erase(it);
         } else {

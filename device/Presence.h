@@ -109,7 +109,8 @@ private:
     bool PauseUntilChange(unsigned ms);
     bool Stopping() const { return stopping_.load(); }
     void StartIconThread(int kind, int iconId);
-    void ReapIconThreads(bool all);
+    enum class IconThreads { Finished, All };
+    void ReapIconThreads(IconThreads which);
 
     MainWindowLink& link_;
     MessageSink& sink_;
