@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+// "?vid_vvvv&pid_pppp", the ids part that ends every interface path (lower-case hex digits).
+std::string HidIdsQuery(uint16_t vendorId, uint16_t productId);
+
 struct HidOpenFlags {
     bool read = false;
     bool write = false;

@@ -340,14 +340,13 @@ bool ParseHidrawPath(const std::string& path, HidrawPath& out) {
 }
 
 std::string FormatHidrawPath(const HidrawPath& path) {
-    char query[40];
-    if (path.collection == 0) {
-        std::snprintf(query, sizeof query, "?vid_%04x&pid_%04x", path.vendorId, path.productId);
-    } else {
-        std::snprintf(query, sizeof query, "?vid_%04x&pid_%04x&col%02u", path.vendorId,
-                      path.productId, path.collection);
+    std::string formatted = kDevRoot + path.name + HidIdsQuery(path.vendorId, path.productId);
+    if (path.collection != 0) {
+        char collection[16];
+        std::snprintf(collection, sizeof collection, "&col%02u", path.collection);
+        formatted += collection;
     }
-    return kDevRoot + path.name + query;
+    return formatted;
 }
 
 HidOpenError HidOpenErrorFromErrno(int error) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 
 // The simulated keyboard's controls for tests and tools: its memory, the faults it can show,
 // the user's actions on it and boot mode.
@@ -18,9 +17,7 @@ SimulatedKeyboard::SimulatedKeyboard(const SimKeyboardModel& model)
     const SimKeyboardModel* known = FindKeyboardModel(model.vendorId, model.productId);
     core_->model = known != nullptr ? *known : kSimModel5004;
     const unsigned instance = nextInstance.fetch_add(1);
-    char ids[32];
-    std::snprintf(ids, sizeof ids, "?vid_%04x&pid_%04x", core_->model.vendorId,
-                  core_->model.productId);
+    const std::string ids = HidIdsQuery(core_->model.vendorId, core_->model.productId);
     for (size_t i = 0; i < core_->paths.size(); ++i) {
         core_->paths[i] = "simkbd" + std::to_string(instance) + "/input" + std::to_string(i) + ids;
     }
