@@ -157,8 +157,7 @@ int CKestrowApp::InitInstance(int argc, char** argv) {
     }
 
     // 6. The main window's close has released both stores under their locks; the instance lock
-    // goes with the process. (The Windows program repainted the whole screen here; a
-    // compositing desktop needs nothing of the kind.)
+    // goes with the process.
     instance_.reset();
     return 0;
 }

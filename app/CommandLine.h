@@ -27,8 +27,8 @@ struct LaunchOptions {
     std::string error;
 };
 
-// Walks the arguments after the program name. As with the switches of the Windows program the
-// walk stops at the close request: what follows "/Kill" is not looked at.
+// Walks the arguments after the program name. The walk stops at the close request: what follows
+// "/Kill" is not looked at.
 LaunchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text --help prints.

@@ -2,17 +2,10 @@
 
 #include "platform/AtomicFile.h"
 
-#include <cstdio>
 #include <string>
 #include <system_error>
 
 namespace fs = std::filesystem;
-
-fs::path UserColourFileName(int profile) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%s%d%s", "UserDengColor_", profile, ".userd");
-    return name;
-}
 
 bool SeedUserDataFolder(const fs::path& folder, const fs::path& colourTemplate) {
     std::error_code error;

@@ -3,6 +3,8 @@
 // The user's data folder ("Halvex  KB01" below the local application data folder) and the
 // user colour files it starts with.
 
+#include "model/UserColourFile.h"
+
 #include <filesystem>
 
 // Creates folder (and the folders above it) when missing, and gives it the three user colour
@@ -13,6 +15,3 @@
 // a missing file could not be made.
 bool SeedUserDataFolder(const std::filesystem::path& folder,
                         const std::filesystem::path& colourTemplate);
-
-// The name of the user colour file of profile 0, 1 or 2.
-std::filesystem::path UserColourFileName(int profile);

@@ -48,7 +48,7 @@ void CloseLatency(benchmark::State& state) {
     }
     CHidDevice device;
     for (auto _ : state) {
-        if (!device.Open(kConsumerPath, true, false, true, false)) {
+        if (!device.Open(kConsumerPath, {.read = true, .overlapped = true})) {
             state.SkipWithError("cannot open the emulated consumer interface");
             return;
         }
@@ -79,7 +79,7 @@ void WriteThenRead(benchmark::State& state) {
         return;
     }
     CHidDevice device;
-    if (!device.Open(kConfigPath, true, true, true, false)) {
+    if (!device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true})) {
         state.SkipWithError("cannot open the emulated configuration interface");
         return;
     }
@@ -115,7 +115,7 @@ void DecodeConsumerNotice(benchmark::State& state) {
         return;
     }
     CHidDevice device;
-    if (!device.Open(kConsumerPath, true, false, true, false)) {
+    if (!device.Open(kConsumerPath, {.read = true, .overlapped = true})) {
         state.SkipWithError("cannot open the emulated consumer interface");
         return;
     }

@@ -9,7 +9,7 @@
 #include "model/ProfileStore.h"
 #include "mainwindow/CKestrowDlg.h"
 #include "platform/UserFolders.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "skin/ui/CPngButton.h"
 
 #include <QAbstractButton>

@@ -11,7 +11,7 @@
 #include "model/ProfileStore.h"
 #include "model/UserColourFile.h"
 #include "platform/UserFolders.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "skin/ui/CPngButton.h"
 #include "skin/ui/ControlId.h"
 #include "skin/ui/WindowMessageEvent.h"

@@ -6,7 +6,7 @@
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileFile.h"
 #include "platform/hid/HidBackend.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -26,7 +26,7 @@ void FillLargestStore() {
     ProfileStore& store = WorkingStore();
     std::lock_guard guard(store.lock);
     ClearWorkingStore();
-    MakeDefaultStore({}, 0, true);
+    MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
     store.macros.assign(kMaxMacros, MacroRecord{});
     for (int i = 0; i < kMaxMacros; ++i) {
         MacroRecord& m = store.macros[static_cast<size_t>(i)];
@@ -49,7 +49,7 @@ void BM_WriteProfileFile(benchmark::State& state) {
     FillLargestStore();
     const auto path = Scratch("write");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(WriteProfileFile(true, path));
+        benchmark::DoNotOptimize(WriteProfileFile(StoreLock::Take, path));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(std::filesystem::file_size(path)));
@@ -60,7 +60,7 @@ BENCHMARK(BM_WriteProfileFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_LoadProfileFile(benchmark::State& state) {
     FillLargestStore();
     const auto path = Scratch("load");
-    WriteProfileFile(true, path);
+    WriteProfileFile(StoreLock::Take, path);
     for (auto _ : state) {
         benchmark::DoNotOptimize(LoadProfileFile(path));
     }
@@ -90,7 +90,8 @@ void BM_WriteStoreToKeyboardAllProfiles(benchmark::State& state) {
     auto keyboard = std::make_shared<SimulatedKeyboard>(kSimModel5000);
     SetCurrentHidBackend(keyboard);
     DeviceState().Reset();
-    ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false);
+    ConfigDevice().Open(keyboard->ConfigurationPath(),
+                        {.read = true, .write = true, .overlapped = true});
     DeviceState().KeyTableLength.store(kSimModel5000.keyTableLength);
     DeviceState().KeySlotCount.store(kSimModel5000.keySlotCount);
     DeviceState().DeviceOpen.store(1);
@@ -102,7 +103,7 @@ void BM_WriteStoreToKeyboardAllProfiles(benchmark::State& state) {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
         ClearWorkingStore();
-        MakeDefaultStore({}, 0, true);
+        MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
         // Macros that fill the capacity with their names: 8 of 240 steps and 20-letter names.
         store.macros.assign(8, MacroRecord{});
         for (size_t i = 0; i < store.macros.size(); ++i) {
@@ -119,7 +120,7 @@ void BM_WriteStoreToKeyboardAllProfiles(benchmark::State& state) {
     for (auto _ : state) {
         keyboard->ClearFrameLog();
         std::lock_guard guard(WorkingStore().lock);
-        benchmark::DoNotOptimize(WriteStoreToKeyboard(true, nullptr));
+        benchmark::DoNotOptimize(WriteStoreToKeyboard(ProfilesToWrite::All, nullptr));
     }
     state.counters["frames"] = static_cast<double>(keyboard->RequestLog().size());
     ConfigDevice().Close();

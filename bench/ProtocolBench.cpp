@@ -14,7 +14,7 @@
 #include "device/MessageSink.h"
 #include "device/Presence.h"
 #include "device/Protocol.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -32,7 +32,8 @@ std::shared_ptr<SimulatedKeyboard> Connect(const SimKeyboardModel& model) {
     auto keyboard = std::make_shared<SimulatedKeyboard>(model);
     SetCurrentHidBackend(keyboard);
     DeviceState().Reset();
-    ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false);
+    ConfigDevice().Open(keyboard->ConfigurationPath(),
+                        {.read = true, .write = true, .overlapped = true});
     DeviceState().KeyTableLength.store(model.keyTableLength);
     DeviceState().DeviceOpen.store(1);
     return keyboard;

@@ -3,7 +3,7 @@
 // per frame). Apply: a session of eleven writes (macro area and one key table), which reaches
 // the state file as one atomic save when the session ends.
 
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

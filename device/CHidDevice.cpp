@@ -76,14 +76,13 @@ void CHidDevice::FreePathList() {
     pathCursor_ = 0;
 }
 
-bool CHidDevice::Open(const std::string& path, bool forRead, bool forWrite, bool overlapped,
-                      bool exclusive) {
+bool CHidDevice::Open(const std::string& path, const HidOpenFlags& flags) {
     std::lock_guard lock(lifecycle_);
     CloseLocked();
-    openForRead_ = forRead;
-    openForWrite_ = forWrite;
-    overlapped_ = overlapped;
-    exclusive_ = exclusive;
+    openForRead_ = flags.read;
+    openForWrite_ = flags.write;
+    overlapped_ = flags.overlapped;
+    exclusive_ = flags.exclusive;
     // The field cannot hold a longer path, and a shortened one could name another device.
     if (Utf16Length(path) >= kDevicePathUnits) {
         devicePath_.clear();
@@ -92,11 +91,6 @@ bool CHidDevice::Open(const std::string& path, bool forRead, bool forWrite, bool
     }
     devicePath_ = path;
 
-    HidOpenFlags flags;
-    flags.read = forRead;
-    flags.write = forWrite;
-    flags.overlapped = overlapped;
-    flags.exclusive = exclusive;
     HidOpenError error = HidOpenError::Failed;
     owned_ = Backend().Open(path, flags, error);
     if (!owned_) {

@@ -61,8 +61,7 @@ public:
 
     // Closes whatever is open, then opens `path`. A path longer than the device path field
     // (259 UTF-16 units) is refused. False leaves the object closed; LastOpenError() says why.
-    bool Open(const std::string& path, bool forRead, bool forWrite, bool overlapped,
-              bool exclusive);
+    bool Open(const std::string& path, const HidOpenFlags& flags);
     bool IsOpen() const;
     // Ends a transfer waiting in another thread and waits for it to leave before releasing
     // anything. False when nothing was open.

@@ -4,6 +4,8 @@
 // user-interface thread reads them, so every one shared between threads is atomic; the
 // factory key table is copied in and out under its own lock.
 
+#include "platform/hid/KeyboardModels.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -16,10 +18,10 @@ inline constexpr size_t kDefaultKeyTableSize = 512;
 using KeyTableBytes = std::array<uint8_t, kDefaultKeyTableSize>;
 
 // Until a keyboard has been found the values of the 0x0C45/0x5004 model hold.
-inline constexpr unsigned kKeySlotCountSmall = 126;
-inline constexpr unsigned kKeyTableLengthSmall = 378;
-inline constexpr unsigned kKeySlotCountLarge = 128;
-inline constexpr unsigned kKeyTableLengthLarge = 512;
+inline constexpr unsigned kKeySlotCountSmall = kKeyboardModel5004.keySlotCount;
+inline constexpr unsigned kKeyTableLengthSmall = kKeyboardModel5004.keyTableLength;
+inline constexpr unsigned kKeySlotCountLarge = kKeyboardModel5000.keySlotCount;
+inline constexpr unsigned kKeyTableLengthLarge = kKeyboardModel5000.keyTableLength;
 
 struct DeviceStateRecord {
     DeviceStateRecord();

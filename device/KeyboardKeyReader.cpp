@@ -86,7 +86,7 @@ bool KeyboardKeyReader::OpenInterface() {
         if (stopping_) {
             return false;
         }
-        if (device_->Open(*path, true, false, true, false) && IsBootKeyboard(*device_) &&
+        if (device_->Open(*path, {.read = true, .overlapped = true}) && IsBootKeyboard(*device_) &&
             device_->PreparsedData() != nullptr && device_->InputReportBufferLength() > 0) {
             reading_ = true;
             return true;

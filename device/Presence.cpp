@@ -5,6 +5,7 @@
 #include "device/MainWindowLink.h"
 #include "device/MessageSink.h"
 #include "device/Protocol.h"
+#include "platform/HexDigits.h"
 #include "platform/OwnMessages.h"
 
 #include <array>
@@ -13,11 +14,6 @@
 #include <string>
 
 namespace {
-
-constexpr std::array<KeyboardModel, 2> kModels{{
-    {0x0C45, 0x5004, kKeySlotCountSmall, kKeyTableLengthSmall},
-    {0x320F, 0x5000, kKeySlotCountLarge, kKeyTableLengthLarge},
-}};
 
 // The object whose threads run: they own ConfigDevice(), so only one may.
 std::atomic<DeviceThreads*> gRunning{nullptr};
@@ -39,14 +35,11 @@ uint32_t HexAfterMarker(std::string_view path, std::string_view marker) {
         }
         uint32_t value = 0;
         for (size_t i = at + marker.size(); i < path.size(); ++i) {
-            const int c = std::tolower(static_cast<unsigned char>(path[i]));
-            if (c >= '0' && c <= '9') {
-                value = value * 16 + static_cast<uint32_t>(c - '0');
-            } else if (c >= 'a' && c <= 'f') {
-                value = value * 16 + static_cast<uint32_t>(c - 'a' + 10);
-            } else {
+            const int digit = HexDigitValue(path[i]);
+            if (digit < 0) {
                 break;
             }
+            value = value * 16 + static_cast<uint32_t>(digit);
         }
         return value;
     }
@@ -64,8 +57,8 @@ bool IsInterface(const CHidDevice& device, uint16_t usagePage, uint16_t usage) {
 void SetModelValues(const CHidDevice& device) {
     const HiddAttributes& attributes = device.Attributes();
     const KeyboardModel* model = FindKeyboardModel(attributes.VendorID, attributes.ProductID);
-    DeviceState().KeySlotCount.store(model->KeySlotCount);
-    DeviceState().KeyTableLength.store(model->KeyTableLength);
+    DeviceState().KeySlotCount.store(model->keySlotCount);
+    DeviceState().KeyTableLength.store(model->keyTableLength);
 }
 
 // The reads of an arrival: the factory key table and the macro capacity. False when the table
@@ -85,15 +78,6 @@ bool ReadArrivalValues() {
 }
 
 } // namespace
-
-const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId) {
-    for (const KeyboardModel& model : kModels) {
-        if (model.VendorId == vendorId && model.ProductId == productId) {
-            return &model;
-        }
-    }
-    return nullptr;
-}
 
 bool IsConfigurationInterface(const CHidDevice& device) {
     return IsInterface(device, kConfigUsagePage, kConfigUsage);
@@ -129,7 +113,7 @@ bool DeviceThreads::Start() {
 
 void DeviceThreads::Stop() {
     if (!presence_.joinable() && !listener_.joinable()) {
-        ReapIconThreads(true);
+        ReapIconThreads(IconThreads::All);
         return;
     }
     {
@@ -152,7 +136,7 @@ void DeviceThreads::Stop() {
     if (presence_.joinable()) {
         presence_.join();
     }
-    ReapIconThreads(true);
+    ReapIconThreads(IconThreads::All);
     changeMonitor_.reset();
     gRunning.store(nullptr);
 }
@@ -176,7 +160,7 @@ bool DeviceThreads::OpenConfigInterface(const std::string& path) {
     if (Stopping()) {
         return false;
     }
-    if (!device.Open(path, true, true, true, false)) {
+    if (!device.Open(path, {.read = true, .write = true, .overlapped = true})) {
         return false;
     }
     if (!IsConfigurationInterface(device)) {
@@ -299,7 +283,7 @@ void DeviceThreads::EventListenerThread() {
                 if (Stopping()) {
                     break;
                 }
-                if (!device.Open(*path, true, false, true, false)) {
+                if (!device.Open(*path, {.read = true, .overlapped = true})) {
                     continue;
                 }
                 consumer = IsInterface(device, kConsumerUsagePage, kConsumerUsage);
@@ -374,7 +358,7 @@ void DeviceThreads::DispatchNotice(uint16_t usage) {
 }
 
 void DeviceThreads::StartIconThread(int kind, int iconId) {
-    ReapIconThreads(false);
+    ReapIconThreads(IconThreads::Finished);
     const uint64_t ticket = iconTickets_.fetch_add(1);
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::thread thread([this, kind, iconId, ticket, done] {
@@ -391,9 +375,9 @@ void DeviceThreads::StartIconThread(int kind, int iconId) {
     iconThreads_.push_back({std::move(thread), std::move(done)});
 }
 
-void DeviceThreads::ReapIconThreads(bool all) {
+void DeviceThreads::ReapIconThreads(IconThreads which) {
     for (auto it = iconThreads_.begin(); it != iconThreads_.end();) {
-        if (all || it->done->load()) {
+        if (which == IconThreads::All || it->done->load()) {
             it->thread.join();
             it = iconThreads_.erase(it);
         } else {
@@ -409,7 +393,8 @@ bool FindKeyboards(std::vector<KeyboardInterface>& found) {
         return false;
     }
     while (const std::string* path = device.NextPath()) {
-        if (IsCandidatePath(*path) && device.Open(*path, true, true, true, false)) {
+        if (IsCandidatePath(*path) &&
+            device.Open(*path, {.read = true, .write = true, .overlapped = true})) {
             if (IsConfigurationInterface(device)) {
                 const HiddAttributes& attributes = device.Attributes();
                 found.push_back({*path, attributes.VendorID, attributes.ProductID,
@@ -435,7 +420,7 @@ int ConnectKeyboard(const std::string& path) {
     CHidDevice& device = ConfigDevice();
     for (const KeyboardInterface& candidate : found) {
         if (!IsCandidatePath(candidate.Path) ||
-            !device.Open(candidate.Path, true, true, true, false)) {
+            !device.Open(candidate.Path, {.read = true, .write = true, .overlapped = true})) {
             continue;
         }
         if (!IsConfigurationInterface(device)) {

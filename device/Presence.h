@@ -5,6 +5,8 @@
 // the keyboard's own notices on its consumer-control interface. Both reach the main window only
 // through MainWindowLink (and the user through MessageSink).
 
+#include "platform/hid/KeyboardModels.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -22,13 +24,6 @@ class HidPreparsedData;
 class MainWindowLink;
 class MessageSink;
 
-struct KeyboardModel {
-    uint16_t VendorId;
-    uint16_t ProductId;
-    unsigned KeySlotCount;
-    unsigned KeyTableLength;
-};
-
 inline constexpr uint16_t kConfigUsagePage = 0xFF1C;
 inline constexpr uint16_t kConfigUsage = 0x92;
 inline constexpr uint16_t kConsumerUsagePage = 0x000C;
@@ -40,8 +35,6 @@ inline constexpr uint16_t kNoticeProfileChanged = 0x0402;
 inline constexpr uint16_t kNoticeSpecialModeOff = 0x1810;
 inline constexpr uint16_t kNoticeSpecialModeOn = 0x1811;
 
-// The supported model with these ids, or nullptr.
-const KeyboardModel* FindKeyboardModel(uint16_t vendorId, uint16_t productId);
 // Whether an open interface is a supported keyboard's configuration interface: the vendor and
 // product ids of a supported model and the top-level usage page 0xFF1C, usage 0x92.
 bool IsConfigurationInterface(const CHidDevice& device);
@@ -116,7 +109,8 @@ private:
     bool PauseUntilChange(unsigned ms);
     bool Stopping() const { return stopping_.load(); }
     void StartIconThread(int kind, int iconId);
-    void ReapIconThreads(bool all);
+    enum class IconThreads { Finished, All };
+    void ReapIconThreads(IconThreads which);
 
     MainWindowLink& link_;
     MessageSink& sink_;

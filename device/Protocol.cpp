@@ -20,9 +20,11 @@ constexpr unsigned kOffsetLimit = 0x10000;
 
 std::atomic<ReportTrace*> gTrace{nullptr};
 
-void Trace(bool toKeyboard, const uint8_t* report, size_t length) {
+enum class ReportDirection { ToKeyboard, FromKeyboard };
+
+void Trace(ReportDirection direction, const uint8_t* report, size_t length) {
     if (ReportTrace* trace = gTrace.load(std::memory_order_acquire)) {
-        trace->OnReport(toKeyboard, report, length);
+        trace->OnReport(direction == ReportDirection::ToKeyboard, report, length);
     }
 }
 
@@ -33,7 +35,7 @@ void DiscardPendingInput(CHidDevice& device) {
     size_t got = 0;
     for (int i = 0; i < kMaxDiscardedReports && device.ReadReport(stale, sizeof stale, &got, 0);
          ++i) {
-        Trace(false, stale, got);
+        Trace(ReportDirection::FromKeyboard, stale, got);
     }
 }
 
@@ -172,13 +174,13 @@ int TransactReport(const uint8_t* request, size_t requestLength, uint8_t* reply,
         if (device.WriteReport(out, kReportLength, nullptr, kWriteTimeoutMs) == 0) {
             return kCmdWriteFailed;
         }
-        Trace(true, out, kReportLength);
+        Trace(ReportDirection::ToKeyboard, out, kReportLength);
         // Read into our own buffer: a short reply must not leave the caller's old bytes in
         // place of the status and payload.
         uint8_t in[kReportLength] = {};
         size_t got = 0;
         if (device.ReadReport(in, kReportLength, &got, kReadTimeoutMs) != 0) {
-            Trace(false, in, got);
+            Trace(ReportDirection::FromKeyboard, in, got);
             if (bytesRead != nullptr) {
                 *bytesRead = got;
             }
@@ -205,7 +207,7 @@ int SendReportOnly(const uint8_t* request, size_t requestLength) {
     if (ConfigDevice().WriteReport(out, kReportLength, nullptr, kWriteTimeoutMs) == 0) {
         return 0;
     }
-    Trace(true, out, kReportLength);
+    Trace(ReportDirection::ToKeyboard, out, kReportLength);
     return 1;
 }
 

@@ -186,7 +186,7 @@ void CKestrow_DlgProfile::OnAdd() {
         return;
     }
     // A row for a file that is not there would name nothing.
-    if (!MakeDefaultStore(chosen, 0, false)) {
+    if (!MakeDefaultStore(chosen, 0, DefaultStoreTarget::File)) {
         host_.ProfileManagerMessages().ShowText("PROFILE_PROMPT_ADD_FAILED");
         return;
     }
@@ -260,7 +260,7 @@ bool CKestrow_DlgProfile::Apply() {
         SetDeviceProfile(profile);
     }
     KeyButtonSink& buttons = host_.ProfileManagerKeyButtons();
-    ReloadFromKeyboard(false, &buttons);
+    ReloadFromKeyboard(PendingChanges::Clear, &buttons);
     host_.ProfileListApplied();
     SetModified(false);
     buttons.SetPendingChanges(0);

@@ -2,7 +2,7 @@
 // outside its areas, answers each request at most once with a well-formed reply, keeps the
 // sizes of its areas and its factory table, and survives fault controls between frames.
 // Input: one model byte, then steps of one control byte and one 64-byte frame.
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // The simulated keyboard's state file parser on arbitrary bytes: it never reads past its input,
 // a refused file leaves the memory as it was, and an accepted one loads into a keyboard and
 // writes back as the same file (the reserved header word aside).
-#include "platform/hid/SimulatedKeyboard.h"
-#include "platform/hid/SimulatedKeyboardState.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimStateFile.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -95,7 +95,8 @@ void CKestrowDlg::RunApplyWorker() {
         {
             // Working store, then (inside the write) the outgoing store, then DeviceIoLock.
             std::lock_guard guard(WorkingStore().lock);
-            const StoreWriteResult result = WriteStoreAndWorkingFile(allProfiles, outcome.get());
+            const StoreWriteResult result = WriteStoreAndWorkingFile(
+                allProfiles ? ProfilesToWrite::All : ProfilesToWrite::Active, outcome.get());
             outcome->ok = result.written && result.saved;
         }
         // Moved into the call: whichever thread drops the queued call frees the outcome with it.

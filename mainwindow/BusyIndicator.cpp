@@ -22,6 +22,13 @@ void BusyIndicator::Post(uint32_t message) {
     wake_.notify_all();
 }
 
+namespace {
+
+// The last frame stays a moment after the stop, so that even a quick Apply is seen.
+constexpr auto kLastFrameShown = std::chrono::milliseconds(100);
+
+} // namespace
+
 void BusyIndicator::Run() {
     std::unique_lock guard(lock_);
     for (;;) {
@@ -32,8 +39,7 @@ void BusyIndicator::Run() {
         const uint32_t message = queue_.front();
         queue_.pop_front();
         if (message == kBusyStop) {
-            // The last frame stays a moment, so that even a quick Apply is seen.
-            if (wake_.wait_for(guard, std::chrono::milliseconds(100), [this] { return ending_; })) {
+            if (wake_.wait_for(guard, kLastFrameShown, [this] { return ending_; })) {
                 return;
             }
             guard.unlock();

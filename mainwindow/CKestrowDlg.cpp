@@ -62,11 +62,9 @@ bool CKestrowDlg::OnInitDialog() {
         return false;
     }
     CBaseDialog::OnInitDialog();
-    // No system menu on a frameless window: the tray menu's About stands in for item 0x10.
     // The window icon is the program icon (set by the constructor).
     startedHidden_ = 0;
     DeviceState().CachedProfile = -1;
-    // Kernel32.dll, User32.dll and SetLayeredWindowAttributes: no Linux counterpart to load.
     if (!notificationAreaSet_) {
         notificationArea_ = QSystemTrayIcon::isSystemTrayAvailable();
     }
@@ -76,7 +74,7 @@ bool CKestrowDlg::OnInitDialog() {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
         ClearWorkingStore();
-        MakeDefaultStore({}, 0, true);
+        MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
         // Nothing has been read from the keyboard yet.
         store.standIn = true;
     }
@@ -104,7 +102,6 @@ bool CKestrowDlg::OnInitDialog() {
     }
     windowUserData_ = kMainWindowTag;
     setWindowTitle(Q(LangText("MAIN_CAPTION", CurrentLanguageIndex())));
-    // The 212 named events for other processes: no Linux counterpart, not created.
 
     viewMode_ = 0;
     languageIndex_ = CurrentLanguageIndex();
@@ -115,7 +112,7 @@ bool CKestrowDlg::OnInitDialog() {
     SetSwitchText();
 
     CreateTray();
-    BuildProfileMenu(true);
+    BuildProfileMenu();
 
     // Never visible during start-up: the posted UM_STARTED hides it again should anything
     // have shown it.

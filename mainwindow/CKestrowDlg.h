@@ -86,14 +86,14 @@ class CKestrowDlg : public CBaseDialog, public MainWindowLink, public KeyButtonS
 
 public:
     static constexpr int kDialogId = 102;
-    // Commands of the tray menu and of menu 144.
+    // Commands of the tray menu and of the menu button's menu (kBackupMenuId).
     static constexpr int kCommandOpen = 32771;
     static constexpr int kCommandAbout = 32773;
     static constexpr int kCommandExit = 32774;
     static constexpr int kCommandImport = 32776;
     static constexpr int kCommandExport = 32777;
     static constexpr int kCommandFirmware = 32780;
-    // Relabelled with "MENU_4" should menu 144 ever hold it; no item does.
+    // Relabelled with "MENU_4" should the menu button's menu ever hold it; no item does.
     static constexpr int kCommandMenu4 = 32779;
     static constexpr int kSysCommandAbout = 0x10;
     // The profile pop-up: 9000 the default profile, 9001 + n profile n.
@@ -221,7 +221,7 @@ public:
     void RestoreDefault();
     void ExportProfileFile();
     void ImportProfileFile();
-    void BuildProfileMenu(bool create);
+    void BuildProfileMenu(); // made on first use, refilled after that
 
     // The lighting panel (its own controls, the lighting mode switch and the user colour modes).
     LightingPanel* Panel() const { return lightingPanel_; }
@@ -230,7 +230,7 @@ public:
     // panel shows. False when the profile bar refuses (an editor is open, or the switch failed).
     bool MakeCurrentProfileActive();
 
-    // The profile manager (button 1005) and the firmware update dialog (command 32780): each is
+    // The profile manager (kIdProfiles) and the firmware update dialog (kCommandFirmware): each is
     // made at its first opening and kept while the window lives. Return the modal result.
     int OpenProfileManager();
     int OpenUpdateDialog();
@@ -274,7 +274,7 @@ public:
     CPngButton* Button(int id) const;
     QMenu* ProfileMenu() const { return profileMenu_; }
     CTrayIcon* TrayIcon() const { return tray_.get(); }
-    // Menu 144 with its items relabelled (the caller shows it).
+    // The menu button's menu with its items relabelled (the caller shows it).
     std::unique_ptr<QMenu> BuildBackupMenu();
     bool BusyShown() const;
     // The busy animation's next frame, 0..9.
@@ -323,9 +323,9 @@ private:
     void FollowArrivedKeyboard();
     void OnDisconnected();
     void CloseEditorDialogs();
-    // Timer 1051: the lighting was changed on the keyboard itself.
+    // kTimerLighting: the lighting was changed on the keyboard itself.
     void OnLightingNotice();
-    // Timer 1053: the keyboard changed something of its profile by itself; the key map and
+    // kTimerProfile: the keyboard changed something of its profile by itself; the key map and
     // Apply follow the profile it is on now.
     void OnProfileNotice();
     // Reads the keyboard's active profile and makes the panel, the key map and Apply follow it.

@@ -55,7 +55,7 @@ void CKestrowDlg::AskAboutPendingEdits() {
 }
 
 void CKestrowDlg::ReloadKeyboardConfiguration() {
-    ReloadFromKeyboard(false, this);
+    ReloadFromKeyboard(PendingChanges::Clear, this);
     {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
@@ -77,7 +77,7 @@ void CKestrowDlg::FollowArrivedKeyboard() {
     if (viewMode_ == 1) {
         RefreshMarks();
     }
-    BuildProfileMenu(false);
+    BuildProfileMenu();
     lightingPanel_->ReloadAfterArrival();
 }
 
@@ -117,7 +117,7 @@ bool CKestrowDlg::FollowKeyboardProfile() {
     SetSwitchText();
     RefreshKeyButtons();
     RefreshMarks();
-    BuildProfileMenu(false);
+    BuildProfileMenu();
     return true;
 }
 

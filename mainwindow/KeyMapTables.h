@@ -3,6 +3,8 @@
 // The buttons of the keyboard picture: which control is which key, and which record holds its
 // assignment and its colour-view mark.
 
+#include "model/KeyMapOrder.h"
+
 #include <array>
 #include <cstdint>
 
@@ -11,7 +13,7 @@ struct KeyButtonEntry {
     uint16_t keyCode; // set-1 scan code, 0x100 added for E0-prefixed keys
 };
 
-inline constexpr int kKeyButtonCount = 106;
+inline constexpr int kKeyButtonCount = static_cast<int>(kKeyMapKeyCount);
 inline constexpr int kGKeyButtonCount = 9;
 
 // Index in this table = the button's mark slot.

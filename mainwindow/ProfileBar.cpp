@@ -61,7 +61,7 @@ bool CKestrowDlg::SwitchProfile(int n) {
     // profile, so nothing switches, and pending edits are neither asked about nor dropped.
     if (n < 0) {
         RefreshKeyButtons();
-        BuildProfileMenu(false);
+        BuildProfileMenu();
         return false;
     }
     // A second request while the question is on screen would switch under the edits it is
@@ -102,13 +102,13 @@ bool CKestrowDlg::SwitchProfile(int n) {
             if (!reloaded) {
                 // Without a readable working file the edits would stay in the store and go out
                 // with a later Apply: the keyboard's own configuration replaces them.
-                ReloadFromKeyboard(false, this);
+                ReloadFromKeyboard(PendingChanges::Clear, this);
             }
         }
     }
     SetDeviceProfile(n);
     RefreshKeyButtons();
-    BuildProfileMenu(false);
+    BuildProfileMenu();
     // Only a keyboard that is now on profile n has switched.
     const bool switched = DeviceState().CachedProfile.load() == n;
     if (switched) {
@@ -148,7 +148,7 @@ void CKestrowDlg::ExportProfileFile() {
     ProfileStore& store = WorkingStore();
     std::lock_guard guard(store.lock);
     // Nothing is reported either way.
-    WriteProfileFile(false, path);
+    WriteProfileFile(StoreLock::HeldByCaller, path);
 }
 
 void CKestrowDlg::ImportProfileFile() {
@@ -176,7 +176,7 @@ void CKestrowDlg::ImportProfileFile() {
             messages_->ShowText("MAIN_PROMPT_INPORT", std::nullopt);
             return;
         }
-        const StoreWriteResult result = WriteStoreAndWorkingFile(true, messages_);
+        const StoreWriteResult result = WriteStoreAndWorkingFile(ProfilesToWrite::All, messages_);
         saved = result.saved;
         written = result.written;
         RefreshKeyButtons();
@@ -191,8 +191,8 @@ void CKestrowDlg::ImportProfileFile() {
     }
 }
 
-void CKestrowDlg::BuildProfileMenu(bool create) {
-    if (create || profileMenu_ == nullptr) {
+void CKestrowDlg::BuildProfileMenu() {
+    if (profileMenu_ == nullptr) {
         profileMenu_ = new QMenu(this);
     } else {
         profileMenu_->clear();

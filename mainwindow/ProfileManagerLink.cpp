@@ -54,5 +54,5 @@ void CKestrowDlg::OnProfileListApplied() {
     if (viewMode_ == 1) {
         RefreshMarks();
     }
-    BuildProfileMenu(false);
+    BuildProfileMenu();
 }

@@ -138,7 +138,6 @@ void CKestrowDlg::CloseMainWindow() {
     if (shell_ != nullptr) {
         shell_->ReleaseSingleInstance();
     }
-    // The 212 named events: none on Linux.
     // The device threads end before the stores go; a send they wait on is dropped.
     linkClosed_ = true;
     WakeSenders();

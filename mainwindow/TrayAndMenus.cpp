@@ -1,4 +1,4 @@
-// The tray icon with its menu and state, and the menu button's menu 144.
+// The tray icon with its menu and state, and the menu button's menu.
 
 #include "mainwindow/CKestrowDlg.h"
 #include "mainwindow/WindowText.h"
@@ -55,7 +55,7 @@ template <size_t N> void RelabelMenu(QMenu* menu, const std::pair<int, const cha
 } // namespace
 
 void CKestrowDlg::CreateTray() {
-    // Menu 140 (the tray's) and menu 144 (the menu button's), and the three tray icons.
+    // The tray's menu and the menu button's, and the three tray icons.
     RegisterMenuResource(kTrayIconId, {{0,
                                         QStringLiteral("Tray"),
                                         {{kCommandOpen, QStringLiteral("Open")},

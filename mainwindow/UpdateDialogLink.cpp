@@ -1,4 +1,4 @@
-// The firmware update dialog, opened by command 32780 of menu 144.
+// The firmware update dialog, opened by kCommandFirmware of the menu button's menu.
 
 #include "device/ui/CKestrow_DlgUpdate.h"
 #include "mainwindow/CKestrowDlg.h"

@@ -229,9 +229,10 @@ bool SendStore(TablesToSend sent, int profile, MessageSink* messages) {
 
 } // namespace
 
-bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages) {
-    return SendStore(allProfiles ? TablesToSend::AllProfiles : TablesToSend::ActiveProfile, -1,
-                     messages);
+bool WriteStoreToKeyboard(ProfilesToWrite profiles, MessageSink* messages) {
+    return SendStore(profiles == ProfilesToWrite::All ? TablesToSend::AllProfiles
+                                                      : TablesToSend::ActiveProfile,
+                     -1, messages);
 }
 
 bool WriteStoreProfileToKeyboard(int profile, MessageSink* messages) {
@@ -295,7 +296,7 @@ bool ReadKeyboardToFile(const std::filesystem::path& path) {
     return WriteFileAtomically(path, image);
 }
 
-bool ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
+bool ReloadFromKeyboard(PendingChanges pending, KeyButtonSink* buttons) {
     EnsureProfileFolder();
     const int n = ActiveProfile();
     ProfileStore& working = WorkingStore();
@@ -309,23 +310,23 @@ bool ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons) {
         }
         if (!loaded) {
             ClearWorkingStore();
-            MakeDefaultStore({}, 0, true);
+            MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
         }
         working.standIn = !loaded;
         if (buttons) {
             DescribeAllButtons(*buttons);
         }
     }
-    if (!keepChanged && buttons) {
+    if (pending == PendingChanges::Clear && buttons) {
         buttons->SetPendingChanges(0);
     }
     return loaded;
 }
 
-bool SaveWorkingFile(bool lock) {
+bool SaveWorkingFile(StoreLock lock) {
     ProfileStore& working = WorkingStore();
     std::unique_lock guard(working.lock, std::defer_lock);
-    if (lock) {
+    if (lock == StoreLock::Take) {
         guard.lock();
     }
     const int n = ActiveProfile();
@@ -337,14 +338,14 @@ bool SaveWorkingFile(bool lock) {
     if (!std::filesystem::is_regular_file(path, error)) {
         return false;
     }
-    return WriteProfileFile(false, path);
+    return WriteProfileFile(StoreLock::HeldByCaller, path);
 }
 
-StoreWriteResult WriteStoreAndWorkingFile(bool allProfiles, MessageSink* messages) {
+StoreWriteResult WriteStoreAndWorkingFile(ProfilesToWrite profiles, MessageSink* messages) {
     std::lock_guard guard(WorkingStore().lock);
     StoreWriteResult result;
-    result.written = WriteStoreToKeyboard(allProfiles, messages);
-    result.saved = result.written && SaveWorkingFile(false);
+    result.written = WriteStoreToKeyboard(profiles, messages);
+    result.saved = result.written && SaveWorkingFile(StoreLock::HeldByCaller);
     return result;
 }
 

@@ -4,6 +4,7 @@
 // keyboard's active profile.
 
 #include "model/KeyRecordAccess.h"
+#include "model/ProfileStore.h"
 #include "model/KeyTableCodec.h"
 
 #include <filesystem>
@@ -27,6 +28,9 @@ void EncodeKeyTable(int profile, std::span<uint8_t, kKeyTableBufferSize> out);
 // Fills area of block from a table read from the keyboard, against the factory table.
 void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int area);
 
+// The key tables a write of the working store sends with the macro area.
+enum class ProfilesToWrite { Active, All };
+
 // Snapshots the working store into the outgoing store and sends the macro area and the key
 // table of ActiveProfile, or of all three profiles: forced after a used macro was deleted (until
 // a write gets through), and whenever the new area moves a macro that another profile's table
@@ -34,7 +38,7 @@ void DecodeKeyTable(std::span<const uint8_t> table, KeyRecordBlock& block, int a
 // "EXTRA_MACRO_TOO_LONG" with the bytes too many, nothing sent. Names dropped to fit: "EXTRA_PROFILE_SPACE_TIGHT" after
 // the session. A stand-in store is never sent. True only when the macro area and every key
 // table were written. Callers hold the working store's lock.
-bool WriteStoreToKeyboard(bool allProfiles, MessageSink* messages);
+bool WriteStoreToKeyboard(ProfilesToWrite profiles, MessageSink* messages);
 // The same for the key table of profile (0..2) whether it is active or not (all three after a
 // used macro was deleted, or when the new area moves a macro another table plays). False, with
 // nothing sent, for a profile outside 0..2.
@@ -48,13 +52,14 @@ bool ReadKeyboardImage(std::string& image);
 
 // Replaces the working store with the keyboard's configuration (through the working file of
 // the active profile), or with an all-default stand-in when it cannot be read; redescribes the
-// buttons and, unless keepChanged, clears the pending flag. buttons may be null. True
+// buttons and clears the pending flag or keeps it, as `pending` says. buttons may be null. True
 // when the keyboard's configuration was loaded.
-bool ReloadFromKeyboard(bool keepChanged, KeyButtonSink* buttons);
+enum class PendingChanges { Clear, Keep };
+bool ReloadFromKeyboard(PendingChanges pending, KeyButtonSink* buttons);
 
 // Writes the working store over the existing working file of ActiveProfile; false (nothing
 // written) when there is no such file, no active profile, or the store is a stand-in.
-bool SaveWorkingFile(bool lock);
+bool SaveWorkingFile(StoreLock lock);
 
 // Apply and import: the working store goes to the keyboard (WriteStoreToKeyboard) and, only once
 // the keyboard took all of it, over the working file (SaveWorkingFile). A failed write thus
@@ -64,7 +69,7 @@ struct StoreWriteResult {
     bool written = false; // the keyboard took the macro area and every key table
     bool saved = false;   // the working file holds the store
 };
-StoreWriteResult WriteStoreAndWorkingFile(bool allProfiles, MessageSink* messages);
+StoreWriteResult WriteStoreAndWorkingFile(ProfilesToWrite profiles, MessageSink* messages);
 
 // The keyboard may have been changed elsewhere (it was unplugged): until its macro area is read
 // or written again, a write sends every profile whose table plays a macro.

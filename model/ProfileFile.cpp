@@ -139,14 +139,14 @@ std::unique_ptr<KeyRecordBlock> MakeDefaultBlock(uint8_t flag) {
     return block;
 }
 
-bool MakeDefaultStore(const std::filesystem::path& path, uint8_t flag, bool inMemory) {
+bool MakeDefaultStore(const std::filesystem::path& path, uint8_t flag, DefaultStoreTarget target) {
     std::unique_ptr<KeyRecordBlock> block;
     try {
         block = MakeDefaultBlock(flag);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (inMemory) {
+    if (target == DefaultStoreTarget::WorkingStore) {
         WorkingStore().block = std::move(block);
         return true;
     }
@@ -230,10 +230,10 @@ bool ParseProfileFileImage(std::string_view bytes, ProfileStore& store) {
     return true;
 }
 
-bool WriteProfileFile(bool lock, const std::filesystem::path& path) {
+bool WriteProfileFile(StoreLock lock, const std::filesystem::path& path) {
     ProfileStore& store = WorkingStore();
     std::unique_lock guard(store.lock, std::defer_lock);
-    if (lock) {
+    if (lock == StoreLock::Take) {
         guard.lock();
     }
     if (!store.block) {

@@ -46,10 +46,13 @@ bool ProfileHeaderValid(std::span<const uint8_t, 32> header);
 // block, every record zero except the G-key codes in records 256..273 of area 0.
 std::unique_ptr<KeyRecordBlock> MakeDefaultBlock(uint8_t flag);
 
-// In memory: the block becomes the working store's (the caller holds the lock and has released
-// the old contents). Otherwise the block alone is written to path. False when the file cannot
-// be written.
-bool MakeDefaultStore(const std::filesystem::path& path, uint8_t flag, bool inMemory);
+// Where MakeDefaultStore puts its block.
+enum class DefaultStoreTarget { File, WorkingStore };
+
+// WorkingStore: the block becomes the working store's (the caller holds the lock and has
+// released the old contents; path is not used). File: the block alone is written to path.
+// False when the file cannot be written.
+bool MakeDefaultStore(const std::filesystem::path& path, uint8_t flag, DefaultStoreTarget target);
 
 // The bytes of the store as a profile file: stamps the block's header (macro count, string
 // byte total, flag 0) and sets the value of every record whose string is packed to its pool
@@ -62,10 +65,10 @@ std::string BuildProfileFileImage(ProfileStore& store);
 // string, a string running to the pool's end is cut there.
 bool ParseProfileFileImage(std::string_view bytes, ProfileStore& store);
 
-// Writes the working store to path (lock: take the working store's lock here) as one whole
+// Writes the working store to path (under its lock as `lock` says) as one whole
 // replacement: a failure leaves any previous file as it was. False when there is no store to
 // write or the file cannot be written.
-bool WriteProfileFile(bool lock, const std::filesystem::path& path);
+bool WriteProfileFile(StoreLock lock, const std::filesystem::path& path);
 
 // Replaces the working store with the file's contents (no longer a stand-in); false (working
 // store untouched) when the file is missing, cannot be opened for reading, or is truncated.

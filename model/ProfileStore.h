@@ -43,6 +43,10 @@ struct ProfileStore {
 };
 
 ProfileStore& WorkingStore();
+
+// Whether a function that uses the working store takes its lock itself or runs under the
+// caller's.
+enum class StoreLock { Take, HeldByCaller };
 ProfileStore& OutgoingStore();
 
 // Set when a macro that keys used is about to be deleted, so that the next write to the

@@ -9,6 +9,7 @@
 #include "platform/UserFolders.h"
 
 #include <cstdio>
+#include <string>
 #include <system_error>
 
 const std::array<KeyColourSlotEntry, kKeyColourKeyCount> KeyColourSlotTable = {{
@@ -206,10 +207,12 @@ bool WriteValue(int p, std::string_view section, std::string_view key, std::stri
 
 } // namespace
 
+std::filesystem::path UserColourFileName(int profile) {
+    return "UserDengColor_" + std::to_string(profile) + ".userd";
+}
+
 std::filesystem::path UserColourFilePath(int profile) {
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%d%s", "UserDengColor_", profile, ".userd");
-    return UserDataFolder() / name;
+    return UserDataFolder() / UserColourFileName(profile);
 }
 
 std::filesystem::path UserColourBackupPath(int profile) {

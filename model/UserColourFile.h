@@ -74,7 +74,9 @@ struct UserModeSettings {
     bool operator==(const UserModeSettings&) const = default;
 };
 
-// "UserDengColor_<profile>.userd" in UserDataFolder().
+// "UserDengColor_<profile>.userd": the name of profile's user colour file.
+std::filesystem::path UserColourFileName(int profile);
+// UserColourFileName(profile) in UserDataFolder().
 std::filesystem::path UserColourFilePath(int profile);
 // Skins/UserDengColor_3.userd in ProgramFolder().
 std::filesystem::path UserColourTemplatePath();

@@ -1,8 +1,8 @@
 #include "platform/HiveFormat.h"
 
+#include "platform/HexDigits.h"
 #include "platform/TextUtf.h"
 
-#include <charconv>
 
 namespace {
 
@@ -17,19 +17,6 @@ void AppendHexEscape(std::string& out, unsigned char c) {
     out += "\\x";
     out += kDigits[c >> 4];
     out += kDigits[c & 0x0F];
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // inName: also protect what would make the INI reader take the line for something else.
@@ -65,8 +52,8 @@ std::string Unescape(std::string_view stored) {
                 continue;
             }
             if (stored[i + 1] == 'x' && i + 3 < stored.size()) {
-                const int high = HexDigit(stored[i + 2]);
-                const int low = HexDigit(stored[i + 3]);
+                const int high = HexDigitValue(stored[i + 2]);
+                const int low = HexDigitValue(stored[i + 3]);
                 if (high >= 0 && low >= 0) {
                     out += static_cast<char>((high << 4) | low);
                     i += 3;
@@ -112,10 +99,7 @@ HiveValue DecodeHiveValue(std::string_view stored) {
     if (stored.starts_with(kDwordTag)) {
         const std::string_view digits = stored.substr(kDwordTag.size());
         uint32_t number = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), number, 16);
-        // from_chars takes no sign or prefix, so only hexadecimal digits pass.
-        if (error == std::errc() && end == digits.data() + digits.size() && digits.size() <= 8) {
+        if (ParseHexDigits(digits, number)) {
             value.type = HiveValueType::Dword;
             value.dword = number;
             return value;

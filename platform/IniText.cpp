@@ -290,7 +290,7 @@ std::string ProfileStringFromBytes(std::optional<std::string_view> fileBytes,
         value = IniText::Parse(*fileBytes).Find(section, key);
     }
     if (!value) {
-        // Windows drops trailing blanks of the default.
+        // Trailing blanks of the default are dropped.
         const size_t last = defaultValue.find_last_not_of(' ');
         value = std::string(defaultValue.substr(0, last == std::string_view::npos ? 0 : last + 1));
         value->resize(std::min(value->size(), value->find('\0')));

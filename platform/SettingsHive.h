@@ -1,14 +1,13 @@
 #pragma once
 
-// The per-user settings store that stands in for the registry below HKEY_CURRENT_USER: one INI
-// file, $XDG_CONFIG_HOME/Halvex  KB01/registry.ini, one section per key path (for example
-// "Software\Halvex  KB01"), typed values in the form platform/HiveFormat.h describes. Key
-// paths and value names compare without regard to ASCII letter case. Every write replaces the
-// file atomically (creating its folder); when the file cannot be written the value is still
-// kept in memory, for this run only, and goes to the file with the next write that succeeds.
-// A change another process made to the file is read before the next call; values are merged
-// per value, so two programs writing
-// different values a moment apart keep both. All members are thread-safe.
+// The per-user settings store: one INI file, $XDG_CONFIG_HOME/Halvex  KB01/registry.ini, one
+// section per key path (for example "Software\Halvex  KB01"), typed values in the form
+// platform/HiveFormat.h describes. Key paths and value names compare without regard to ASCII letter
+// case. Every write replaces the file atomically (creating its folder); when the file cannot be
+// written the value is still kept in memory, for this run only, and goes to the file with the next
+// write that succeeds. A change another process made to the file is read before the next call;
+// values are merged per value, so two programs writing different values a moment apart keep both.
+// All members are thread-safe.
 
 #include "platform/HiveFormat.h"
 

@@ -21,7 +21,7 @@ std::filesystem::path ExecutablePath();
 // default applies ($HOME, or the user's entry in the password database). These paths are read
 // again at every call; they are empty only for a user without any home folder.
 
-// $XDG_DATA_HOME, or ~/.local/share: the stand-in for the local application data folder.
+// $XDG_DATA_HOME, or ~/.local/share: where the program keeps its working files.
 std::filesystem::path LocalAppDataFolder();
 
 // LocalAppDataFolder() + "Halvex  KB01" (two blanks). Not created here.

@@ -1,7 +1,7 @@
 #pragma once
 
 // One icon in the notification area for an owner window. The icon's mouse notices reach the
-// owner as its callback message (wParam the icon id, lParam the Win32 mouse code) and are
+// owner as its callback message (wParam the icon id, lParam the mouse message code) and are
 // turned into the owner's menu and commands; when the notification area comes back the icon
 // adds itself again. Commands reach the owner as WM_COMMAND window messages (wParam the id).
 

@@ -1,7 +1,6 @@
 #pragma once
 
-// Menus and icons by resource id, registered by the windows that own them (the stand-in for
-// the program's menu and icon resources).
+// Menus and icons by resource id, registered by the windows that own them.
 
 #include <QIcon>
 #include <QMenu>

@@ -171,7 +171,7 @@ void CKestrow_DlgUpdate::OnBackup() {
     {
         ProfileStore& store = WorkingStore();
         std::lock_guard guard(store.lock);
-        written = WriteProfileFile(false, chosen);
+        written = WriteProfileFile(StoreLock::HeldByCaller, chosen);
     }
     messages_.ShowText(written ? "UPDATE_PROMPT_BACKUP_OK" : "UPDATE_PROMPT_BACKUP_FAIL");
 }

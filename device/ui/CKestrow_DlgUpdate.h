@@ -3,7 +3,7 @@
 // The firmware update dialog: the user picks the update program from the keyboard's maker,
 // may back up the configuration to a profile file first, then sends the keyboard into boot mode
 // and starts the program, which does the flashing. The main window owns one and runs it
-// modally on its command 32780.
+// modally on its firmware update command.
 
 #include "skin/ui/CBaseDialog.h"
 #include "skin/ui/FileDialogs.h"

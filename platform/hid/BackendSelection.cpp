@@ -1,6 +1,7 @@
 #include "platform/hid/BackendSelection.h"
 
-#include <cctype>
+#include "platform/HexDigits.h"
+
 #include <mutex>
 #include <string_view>
 
@@ -24,16 +25,9 @@ bool ParseHex4(std::string_view text, uint16_t& value) {
     if (text.size() != 4) {
         return false;
     }
-    unsigned v = 0;
-    for (const char c : text) {
-        const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                          : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
-                          : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
-                                                                      : -1;
-        if (digit < 0) {
-            return false;
-        }
-        v = v * 16 + static_cast<unsigned>(digit);
+    uint32_t v = 0;
+    if (!ParseHexDigits(text, v)) {
+        return false;
     }
     value = static_cast<uint16_t>(v);
     return true;
@@ -45,7 +39,7 @@ bool ParseModel(std::string_view text, SimKeyboardModel& model, std::string& err
     const SimKeyboardModel* found = nullptr;
     if (text.size() == 9 && text[4] == ':' && ParseHex4(text.substr(0, 4), vendor) &&
         ParseHex4(text.substr(5), product)) {
-        found = FindSimKeyboardModel(vendor, product);
+        found = FindKeyboardModel(vendor, product);
     }
     if (found == nullptr) {
         error = "--model takes 0c45:5004 or 320f:5000, not \"" + std::string(text) + "\"";

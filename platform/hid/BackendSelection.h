@@ -11,7 +11,7 @@
 //                           0c45:5004 (default) or 320f:5000, hex digits in any case;
 //                           only together with --simulate
 
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <cstddef>
 #include <memory>

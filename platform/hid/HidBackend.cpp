@@ -2,6 +2,7 @@
 
 #include "platform/hid/HidrawBackend.h"
 
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -20,6 +21,12 @@ BackendSlot& Slot() {
 }
 
 } // namespace
+
+std::string HidIdsQuery(uint16_t vendorId, uint16_t productId) {
+    char query[24];
+    std::snprintf(query, sizeof query, "?vid_%04x&pid_%04x", vendorId, productId);
+    return query;
+}
 
 HidBackend& CurrentHidBackend() {
     BackendSlot& slot = Slot();

@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+// "?vid_vvvv&pid_pppp", the ids part that ends every interface path (lower-case hex digits).
+std::string HidIdsQuery(uint16_t vendorId, uint16_t productId);
+
 struct HidOpenFlags {
     bool read = false;
     bool write = false;
@@ -52,7 +55,7 @@ public:
     virtual uint16_t ProductId() const = 0;
     virtual const std::vector<uint8_t>& ReportDescriptorBytes() const = 0;
     // Which top-level collection of ReportDescriptorBytes() this interface is: a descriptor may
-    // hold several, and each is an interface of its own (as on Windows).
+    // hold several, and each is an interface of its own.
     virtual size_t CollectionIndex() const { return 0; }
 
     // One whole report; `transferred` receives the byte count (0 unless Ok).

@@ -1,5 +1,6 @@
 #include "platform/hid/HidrawBackend.h"
 
+#include "platform/HexDigits.h"
 #include "platform/hid/ReportDescriptor.h"
 #include "platform/hid/UdevChangeMonitor.h"
 
@@ -310,17 +311,9 @@ bool ParseHidrawPath(const std::string& path, HidrawPath& out) {
     const std::string rest = path.substr(query + 1);
     // "vid_vvvv&pid_pppp", then optionally "&colCC".
     auto hex = [&](size_t at, uint16_t& value) {
-        unsigned v = 0;
-        for (size_t i = at; i < at + 4; ++i) {
-            const char c = rest[i];
-            const int digit = c >= '0' && c <= '9'   ? c - '0'
-                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                     : -1;
-            if (digit < 0) {
-                return false;
-            }
-            v = v * 16 + static_cast<unsigned>(digit);
+        uint32_t v = 0;
+        if (!ParseHexDigits(std::string_view(rest).substr(at, 4), v)) {
+            return false;
         }
         value = static_cast<uint16_t>(v);
         return true;
@@ -347,14 +340,13 @@ bool ParseHidrawPath(const std::string& path, HidrawPath& out) {
 }
 
 std::string FormatHidrawPath(const HidrawPath& path) {
-    char query[40];
-    if (path.collection == 0) {
-        std::snprintf(query, sizeof query, "?vid_%04x&pid_%04x", path.vendorId, path.productId);
-    } else {
-        std::snprintf(query, sizeof query, "?vid_%04x&pid_%04x&col%02u", path.vendorId,
-                      path.productId, path.collection);
+    std::string formatted = kDevRoot + path.name + HidIdsQuery(path.vendorId, path.productId);
+    if (path.collection != 0) {
+        char collection[16];
+        std::snprintf(collection, sizeof collection, "&col%02u", path.collection);
+        formatted += collection;
     }
-    return kDevRoot + path.name + query;
+    return formatted;
 }
 
 HidOpenError HidOpenErrorFromErrno(int error) {

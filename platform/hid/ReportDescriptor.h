@@ -1,11 +1,11 @@
 #pragma once
 
-// Our HID report descriptor parser. It gives CHidDevice what the Windows HID parser gives from
-// "preparsed data": the capabilities of one top-level collection and the decoding of its input
-// reports into usages and values, with the HIDP_* names and status codes CHidDevice works with.
+// Our HID report descriptor parser. It gives CHidDevice its "preparsed data": the capabilities
+// of one top-level collection and the decoding of its input reports into usages and values,
+// with the HIDP_* names and status codes CHidDevice works with.
 //
 // One hidraw node carries the whole descriptor of a USB interface, which may hold several
-// top-level collections (each a separate HID interface on Windows). The parser returns one
+// top-level collections (each a HID interface of its own). The parser returns one
 // HidPreparsedData per top-level collection.
 //
 // Reports are laid out as hidraw delivers them: when the descriptor uses report ids, byte 0 is

@@ -50,6 +50,37 @@ std::vector<Source> ProductSources() {
     return sources;
 }
 
+// The sources with every named skin section constant (`constexpr const char* kName =
+// "BUTTONINFO";`, in any source) replaced by its literal, so that a placement through the name
+// is read like one with the literal. A file's own definition wins over another file's.
+std::vector<Source> WithSectionNamesSpelledOut(const std::vector<Source>& sources) {
+    const std::regex definition(
+        R"re(\bconstexpr\s+const\s+char\s*\*\s*(\w+)\s*=\s*("(?:SCREEN|BUTTONINFO2?)"))re");
+    const auto definitionsIn = [&](const Source& source) {
+        std::map<std::string, std::string> names;
+        for (auto it = std::sregex_iterator(source.text.begin(), source.text.end(), definition);
+             it != std::sregex_iterator(); ++it) {
+            names[(*it)[1].str()] = (*it)[2].str();
+        }
+        return names;
+    };
+    std::map<std::string, std::string> everywhere;
+    for (const Source& source : sources) {
+        everywhere.merge(definitionsIn(source));
+    }
+    std::vector<Source> spelled;
+    for (const Source& source : sources) {
+        std::map<std::string, std::string> names = definitionsIn(source);
+        names.insert(everywhere.begin(), everywhere.end()); // keeps the file's own
+        std::string text = source.text;
+        for (const auto& [name, literal] : names) {
+            text = std::regex_replace(text, std::regex("\\b" + name + "\\b"), literal);
+        }
+        spelled.push_back({source.file, std::move(text)});
+    }
+    return spelled;
+}
+
 // (first capture, second capture) of every match of pattern in every source.
 using Found = std::map<std::pair<std::string, std::string>, std::string>; // -> where
 void Collect(const std::vector<Source>& sources, const std::regex& pattern, Found& found,
@@ -151,11 +182,13 @@ TEST(SourceReferences, EverySkinPictureTheCodeLoadsIsThereAndReadable) {
     }
 }
 
-TEST(SourceReferences, EverySkinKeyTheCodeReadsIsInTheLayoutFiles) {
-    const std::vector<Source> sources = ProductSources();
+namespace {
+
+// Skin rectangles, INI reads of the layout files' sections, and the placement helpers
+// (control, file, section, key), each with a literal key and a literal or named section.
+Found SkinKeyReads(const std::vector<Source>& plainSources) {
+    const std::vector<Source> sources = WithSectionNamesSpelledOut(plainSources);
     Found keys;
-    // Skin rectangles, INI reads of the layout files' sections, and the placement helpers
-    // (control, file, section, key), each with a literal section and key.
     Collect(sources, std::regex(R"re(\bReadSkinRect\s*\([^;]*?,\s*"(\w+)"\s*,\s*"(\w+)")re"), keys);
     Collect(
         sources,
@@ -167,7 +200,30 @@ TEST(SourceReferences, EverySkinKeyTheCodeReadsIsInTheLayoutFiles) {
         std::regex(
             R"re(\b(?:PlaceControl|PlaceImageControl|PlaceImageControlSplit|MoveControlTo)\s*\([^;]*?"(SCREEN|BUTTONINFO2?)"\s*,\s*"(\w+)"\s*[,)])re"),
         keys);
+    return keys;
+}
+
+} // namespace
+
+TEST(SourceReferences, SkinKeysAreFoundThroughNamedSectionsToo) {
+    const std::vector<Source> sample = {
+        {"a.cpp", "constexpr const char* kButtonInfo = \"BUTTONINFO\";\n"
+                  "PlaceControl(list_, IniPath(), kButtonInfo, \"PROGRAM_LIST\");\n"
+                  "MoveControlTo(c, path, kOther, \"NOT_A_SECTION\");\n"},
+        {"b.h", "inline constexpr const char* kSkinSection = \"BUTTONINFO2\";"},
+        {"c.cpp", "PlaceImageControl(b, file,\n    kSkinSection, \"COLOR_1\", n, o);\n"
+                  "PlaceControl(x, f, kButtonInfoExtra, \"WRONG\");"}};
+    const Found keys = SkinKeyReads(sample);
+    EXPECT_EQ(keys.size(), 2u);
+    EXPECT_TRUE(keys.count({"BUTTONINFO", "PROGRAM_LIST"}));
+    EXPECT_TRUE(keys.count({"BUTTONINFO2", "COLOR_1"}));
+}
+
+TEST(SourceReferences, EverySkinKeyTheCodeReadsIsInTheLayoutFiles) {
+    const Found keys = SkinKeyReads(ProductSources());
     EXPECT_TRUE(keys.count({"SCREEN", "Link"})) << "the about box's link not found";
+    // Placed through the section's name only.
+    EXPECT_TRUE(keys.count({"BUTTONINFO", "PROGRAM_LIST"})) << "named sections not followed";
     for (const auto& [key, where] : keys) {
         EXPECT_TRUE(InSomeLayoutFile(key.first, key.second))
             << "[" << key.first << "] " << key.second << " (read in " << where << ")";

@@ -89,7 +89,7 @@ TEST_F(CHidDeviceTest, ListingFailureAndFreeingLeaveNoList) {
 }
 
 TEST_F(CHidDeviceTest, EnumeratingAgainLeavesTheDeviceOpen) {
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     ASSERT_TRUE(device.EnumerateInterfaces());
     device.FreePathList();
     EXPECT_TRUE(device.IsOpen());
@@ -97,7 +97,7 @@ TEST_F(CHidDeviceTest, EnumeratingAgainLeavesTheDeviceOpen) {
 }
 
 TEST_F(CHidDeviceTest, OpenReadsIdentityCapsAndPreparesTheInputData) {
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     EXPECT_TRUE(device.IsOpen());
     EXPECT_EQ(device.LastOpenError(), HidOpenError::None);
     EXPECT_EQ(device.DevicePath(), kConsumerPath);
@@ -132,7 +132,7 @@ TEST_F(CHidDeviceTest, ValueRangesGiveOneItemPerUsageAfterTheButtons) {
                   0x29, 0x03, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x03, 0x81, 0x02,
                   0x95, 0x05, 0x81, 0x01, 0x05, 0x01, 0x19, 0x30, 0x29, 0x32, 0x15, 0x00,
                   0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x03, 0x81, 0x02, 0xC0});
-    ASSERT_TRUE(device.Open("/fake/range", true, false, true, false));
+    ASSERT_TRUE(device.Open("/fake/range", {.read = true, .overlapped = true}));
     ASSERT_EQ(device.InputDataCount(), 4u);
     EXPECT_TRUE(device.InputData()[0].IsButtonData);
     for (size_t i = 1; i < 4; ++i) {
@@ -155,17 +155,17 @@ TEST_F(CHidDeviceTest, ValueRangesGiveOneItemPerUsageAfterTheButtons) {
 TEST_F(CHidDeviceTest, FailedOpensSayWhyAndLeaveTheObjectClosed) {
     AddInterface("/fake/forbidden", kConfigDescriptor, HidOpenError::PermissionDenied);
     AddInterface("/fake/garbled", {0xA1, 0x01});
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
 
-    EXPECT_FALSE(device.Open("/fake/vanished", true, true, true, false));
+    EXPECT_FALSE(device.Open("/fake/vanished", {.read = true, .write = true, .overlapped = true}));
     EXPECT_FALSE(device.IsOpen());
     EXPECT_EQ(device.LastOpenError(), HidOpenError::NotFound);
     EXPECT_EQ(backend->Channel(kConfigPath).open, 0); // closed before trying
 
-    EXPECT_FALSE(device.Open("/fake/forbidden", true, true, true, false));
+    EXPECT_FALSE(device.Open("/fake/forbidden", {.read = true, .write = true, .overlapped = true}));
     EXPECT_EQ(device.LastOpenError(), HidOpenError::PermissionDenied);
 
-    EXPECT_FALSE(device.Open("/fake/garbled", true, true, true, false));
+    EXPECT_FALSE(device.Open("/fake/garbled", {.read = true, .write = true, .overlapped = true}));
     EXPECT_EQ(device.LastOpenError(), HidOpenError::Failed);
     EXPECT_FALSE(device.IsOpen());
     EXPECT_EQ(device.PreparsedData(), nullptr);
@@ -182,13 +182,13 @@ TEST_F(CHidDeviceTest, PathsLongerThanTheFieldAreRefused) {
     AddInterface(tooLong, kConfigDescriptor);
     AddInterface(wide, kConfigDescriptor);
 
-    ASSERT_TRUE(device.Open(longest, true, true, true, false));
+    ASSERT_TRUE(device.Open(longest, {.read = true, .write = true, .overlapped = true}));
     EXPECT_EQ(device.DevicePath(), longest);
-    EXPECT_FALSE(device.Open(tooLong, true, true, true, false));
+    EXPECT_FALSE(device.Open(tooLong, {.read = true, .write = true, .overlapped = true}));
     EXPECT_FALSE(device.IsOpen());
     EXPECT_EQ(device.DevicePath(), "");
     EXPECT_EQ(backend->Channel(tooLong).opened, 0); // never reached the backend
-    EXPECT_FALSE(device.Open(wide, true, true, true, false));
+    EXPECT_FALSE(device.Open(wide, {.read = true, .write = true, .overlapped = true}));
     EXPECT_EQ(backend->Channel(wide).opened, 0);
 }
 
@@ -196,7 +196,7 @@ TEST_F(CHidDeviceTest, CloseReleasesEverythingButThePathList) {
     EXPECT_FALSE(device.Close()); // nothing open
     ASSERT_TRUE(device.EnumerateInterfaces());
     ASSERT_NE(device.NextPath(), nullptr);
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     EXPECT_TRUE(device.Close());
     EXPECT_FALSE(device.IsOpen());
     EXPECT_EQ(device.InputDataCount(), 0u);
@@ -214,8 +214,8 @@ TEST_F(CHidDeviceTest, CloseReleasesEverythingButThePathList) {
 }
 
 TEST_F(CHidDeviceTest, OpeningAgainClosesTheFirstInterface) {
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, true));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true, .exclusive = true}));
     EXPECT_EQ(backend->Channel(kConfigPath).open, 0);
     EXPECT_EQ(backend->Channel(kConsumerPath).open, 1);
     EXPECT_TRUE(device.Exclusive());
@@ -223,7 +223,7 @@ TEST_F(CHidDeviceTest, OpeningAgainClosesTheFirstInterface) {
 }
 
 TEST_F(CHidDeviceTest, ReportsMoveWholeWithOptionalCounts) {
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     const std::vector<uint8_t> request = ConfigFrame(1);
     size_t written = 99;
     EXPECT_NE(device.WriteReport(request.data(), request.size(), &written, 1000), 0);
@@ -253,7 +253,7 @@ TEST_F(CHidDeviceTest, ReportsMoveWholeWithOptionalCounts) {
 }
 
 TEST_F(CHidDeviceTest, CloseFromAnotherThreadEndsAReadWithoutLimit) {
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     int result = -1;
     std::thread reader([&] {
         uint8_t report[3];
@@ -271,7 +271,7 @@ TEST_F(CHidDeviceTest, CloseFromAnotherThreadEndsAReadWithoutLimit) {
 }
 
 TEST_F(CHidDeviceTest, OpenFromAnotherThreadEndsAWaitingWrite) {
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     backend->Channel(kConfigPath).writesBlock = true;
     int result = -1;
     std::thread writer([&] {
@@ -280,7 +280,7 @@ TEST_F(CHidDeviceTest, OpenFromAnotherThreadEndsAWaitingWrite) {
     });
     WaitUntilInside(kConfigPath);
     EXPECT_TRUE(device.WriteBusy());
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     writer.join();
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(backend->Channel(kConfigPath).destroyedDuringTransfer.load());
@@ -288,7 +288,7 @@ TEST_F(CHidDeviceTest, OpenFromAnotherThreadEndsAWaitingWrite) {
 }
 
 TEST_F(CHidDeviceTest, ReadsAndClosesRacingNeverTouchAClosedHandle) {
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     std::atomic<bool> stop{false};
     std::thread reader([&] {
         uint8_t report[3];
@@ -298,7 +298,7 @@ TEST_F(CHidDeviceTest, ReadsAndClosesRacingNeverTouchAClosedHandle) {
     });
     for (int i = 0; i < 200; ++i) {
         device.Close();
-        device.Open(kConsumerPath, true, false, true, false);
+        device.Open(kConsumerPath, {.read = true, .overlapped = true});
     }
     stop.store(true);
     reader.join();
@@ -307,7 +307,7 @@ TEST_F(CHidDeviceTest, ReadsAndClosesRacingNeverTouchAClosedHandle) {
 }
 
 TEST_F(CHidDeviceTest, DecodingFindsTheFirstUsageOfTheFirstButtonItem) {
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     const uint8_t notice[] = {0x03, 0x02, 0x04};
     ASSERT_TRUE(CHidDevice::DecodeInputReport(notice, sizeof notice, HidReportType::Input,
                                               device.InputData(), device.InputDataCount(),
@@ -326,7 +326,7 @@ TEST_F(CHidDeviceTest, DecodingFindsTheFirstUsageOfTheFirstButtonItem) {
 }
 
 TEST_F(CHidDeviceTest, DecodingAReportOfAnotherIdChangesNothing) {
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     HidDataItem& item = device.InputData()[0];
     item.ButtonData.Usages[0] = 0x1234; // would be overwritten by a decode
     const uint8_t other[] = {0x07, 0x01, 0x04};
@@ -346,7 +346,7 @@ TEST_F(CHidDeviceTest, DecodingAReportOfAnotherIdChangesNothing) {
 
 TEST_F(CHidDeviceTest, ButtonItemsKeepOnlyTheirOwnRange) {
     AddInterface("/fake/keyboard", kKeyboardDescriptor);
-    ASSERT_TRUE(device.Open("/fake/keyboard", true, false, true, false));
+    ASSERT_TRUE(device.Open("/fake/keyboard", {.read = true, .overlapped = true}));
     ASSERT_EQ(device.InputDataCount(), 2u);
     const uint8_t report[] = {0x01, 0x00, 0x04, 0x05, 0x00, 0x00, 0x00, 0x00};
     ASSERT_TRUE(CHidDevice::DecodeInputReport(report, sizeof report, HidReportType::Input,
@@ -364,7 +364,7 @@ TEST_F(CHidDeviceTest, ButtonItemsKeepOnlyTheirOwnRange) {
 
 TEST_F(CHidDeviceTest, ExistenceProbeFollowsTheBackend) {
     EXPECT_FALSE(device.DevicePathExists()); // nothing opened yet
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     EXPECT_TRUE(device.DevicePathExists());
     backend->interfaces.erase(backend->interfaces.begin());
     EXPECT_FALSE(device.DevicePathExists());

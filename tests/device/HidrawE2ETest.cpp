@@ -123,7 +123,7 @@ TEST_F(HidrawE2E, EnumerationFindsEveryInterfaceWithItsUsages) {
         const std::string* path = device.NextPath();
         ASSERT_NE(path, nullptr);
         EXPECT_EQ(*path, e.path);
-        ASSERT_TRUE(device.Open(*path, true, false, true, false)) << *path;
+        ASSERT_TRUE(device.Open(*path, {.read = true, .overlapped = true})) << *path;
         EXPECT_EQ(device.Caps().UsagePage, e.usagePage) << *path;
         EXPECT_EQ(device.Caps().Usage, e.usage) << *path;
         EXPECT_EQ(device.Caps().InputReportByteLength, e.inputLength) << *path;
@@ -136,7 +136,7 @@ TEST_F(HidrawE2E, EnumerationFindsEveryInterfaceWithItsUsages) {
 
 TEST_F(HidrawE2E, AWriteArrivesWholeAndTheAnswerIsReadWhole) {
     CHidDevice device;
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     AnswerRequests(2);
     for (uint8_t command : {0x03, 0x11}) {
         std::vector<uint8_t> request(64);
@@ -165,7 +165,7 @@ TEST_F(HidrawE2E, AWriteArrivesWholeAndTheAnswerIsReadWhole) {
 
 TEST_F(HidrawE2E, ASilentDeviceMakesTheReadFailAfterItsTimeout) {
     CHidDevice device;
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     uint8_t reply[64];
     size_t read = 99;
     const auto start = std::chrono::steady_clock::now();
@@ -178,7 +178,7 @@ TEST_F(HidrawE2E, ASilentDeviceMakesTheReadFailAfterItsTimeout) {
 
 TEST_F(HidrawE2E, CloseFromAnotherThreadEndsAReadWithoutLimit) {
     CHidDevice device;
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     std::atomic<int> result{-1};
     BlockedThread reader;
     std::thread listener([&] {
@@ -196,7 +196,7 @@ TEST_F(HidrawE2E, CloseFromAnotherThreadEndsAReadWithoutLimit) {
 
 TEST_F(HidrawE2E, TheListenerDecodesConsumerNotices) {
     CHidDevice device;
-    ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     ASSERT_EQ(device.InputDataCount(), 1u);
     for (const auto& [report, usage] : std::vector<std::pair<std::vector<uint8_t>, uint16_t>>{
              {{0x03, 0x01, 0x04}, 0x0401}, {{0x03, 0x11, 0x18}, 0x1811}, {{0x03, 0x00, 0x00}, 0}}) {
@@ -215,7 +215,7 @@ TEST_F(HidrawE2E, TheListenerDecodesConsumerNotices) {
 
 TEST_F(HidrawE2E, AfterRemovalTheProbeAndReadsFail) {
     CHidDevice device;
-    ASSERT_TRUE(device.Open(kConfigPath, true, true, true, false));
+    ASSERT_TRUE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     EXPECT_TRUE(device.DevicePathExists());
     hid_->Unplug(kConfigId, 200, configMaster_);
 
@@ -227,7 +227,7 @@ TEST_F(HidrawE2E, AfterRemovalTheProbeAndReadsFail) {
     EXPECT_EQ(device.ReadReport(reply, sizeof reply, nullptr, 100), 0);
     EXPECT_TRUE(device.Close());
 
-    EXPECT_FALSE(device.Open(kConfigPath, true, true, true, false));
+    EXPECT_FALSE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
     EXPECT_FALSE(device.IsOpen());
     EXPECT_EQ(device.LastOpenError(), HidOpenError::NotFound);
     ASSERT_TRUE(device.EnumerateInterfaces());
@@ -248,10 +248,12 @@ TEST_F(HidrawE2E, EachCollectionOfOneNodeIsAnInterfaceOfItsOwn) {
     EXPECT_EQ(*device.NextPath(), "/dev/hidraw203?vid_320f&pid_5000&col01");
     EXPECT_EQ(*device.NextPath(), "/dev/hidraw203?vid_320f&pid_5000&col02");
 
-    ASSERT_TRUE(device.Open("/dev/hidraw203?vid_320f&pid_5000&col01", true, false, true, false));
+    ASSERT_TRUE(
+        device.Open("/dev/hidraw203?vid_320f&pid_5000&col01", {.read = true, .overlapped = true}));
     EXPECT_EQ(device.Caps().UsagePage, 0x000C);
     EXPECT_EQ(device.Caps().InputReportByteLength, 3);
-    ASSERT_TRUE(device.Open("/dev/hidraw203?vid_320f&pid_5000&col02", true, true, true, false));
+    ASSERT_TRUE(device.Open("/dev/hidraw203?vid_320f&pid_5000&col02",
+                            {.read = true, .write = true, .overlapped = true}));
     EXPECT_EQ(device.Caps().UsagePage, 0xFF1C);
     EXPECT_EQ(device.Caps().Usage, 0x92);
     EXPECT_EQ(device.Caps().InputReportByteLength, 64);
@@ -271,9 +273,11 @@ TEST_F(HidrawE2E, EachCollectionOfOneNodeIsAnInterfaceOfItsOwn) {
     ASSERT_NE(device.ReadReport(buffer, sizeof buffer, &read, 2000), 0);
     EXPECT_EQ(buffer[0], 4);
     EXPECT_EQ(buffer[3], 0x83);
-    EXPECT_FALSE(device.Open("/dev/hidraw203?vid_320f&pid_5000&col03", true, true, true, false));
+    EXPECT_FALSE(device.Open("/dev/hidraw203?vid_320f&pid_5000&col03",
+                             {.read = true, .write = true, .overlapped = true}));
     EXPECT_EQ(device.LastOpenError(), HidOpenError::NotFound);
-    EXPECT_FALSE(device.Open("/dev/hidraw203?vid_320f&pid_5000", true, true, true, false));
+    EXPECT_FALSE(device.Open("/dev/hidraw203?vid_320f&pid_5000",
+                             {.read = true, .write = true, .overlapped = true}));
 }
 
 TEST_F(HidrawE2E, ANodeThisUserMayNotOpenIsToldApartFromNoKeyboard) {
@@ -289,12 +293,13 @@ TEST_F(HidrawE2E, ANodeThisUserMayNotOpenIsToldApartFromNoKeyboard) {
         ASSERT_TRUE(unprivileged.Active());
         ASSERT_TRUE(device.EnumerateInterfaces()); // listing needs no access to the nodes
         EXPECT_EQ(device.PathCount(), 3u);
-        EXPECT_FALSE(device.Open(kConfigPath, true, true, true, false));
+        EXPECT_FALSE(device.Open(kConfigPath, {.read = true, .write = true, .overlapped = true}));
         EXPECT_EQ(device.LastOpenError(), HidOpenError::PermissionDenied);
         EXPECT_FALSE(device.IsOpen());
-        EXPECT_FALSE(device.Open("/dev/hidraw209?vid_0c45&pid_5004", true, true, true, false));
+        EXPECT_FALSE(device.Open("/dev/hidraw209?vid_0c45&pid_5004",
+                                 {.read = true, .write = true, .overlapped = true}));
         EXPECT_EQ(device.LastOpenError(), HidOpenError::NotFound);
         // The other nodes of the keyboard still open.
-        EXPECT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+        EXPECT_TRUE(device.Open(kConsumerPath, {.read = true, .overlapped = true}));
     }
 }

@@ -2,7 +2,7 @@
 
 #include "device/KeyboardKeyReader.h"
 
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/ThreadWait.h"
 
 #include <gtest/gtest.h>

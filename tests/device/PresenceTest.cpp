@@ -174,7 +174,8 @@ TEST_F(PresenceTest, UpperCaseMarkersAreStillCandidates) {
 TEST_F(PresenceTest, UnreadableFactoryTableKeepsTheOldOneAndTellsTheUser) {
     auto keyboard = NewKeyboard();
     Install({keyboard});
-    ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false));
+    ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(),
+                                    {.read = true, .write = true, .overlapped = true}));
     DeviceState().DeviceOpen.store(1);
     KeyTableBytes old{};
     old.fill(0x3C);
@@ -333,7 +334,7 @@ TEST_F(PresenceTest, ConnectingWithoutThreadsActsAsAnArrival) {
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].Path, small->ConfigurationPath());
     EXPECT_EQ(found[1].Path, large->ConfigurationPath());
-    EXPECT_EQ(found[1].Model->KeyTableLength, 512u);
+    EXPECT_EQ(found[1].Model->keyTableLength, 512u);
     EXPECT_EQ(small->OpenHandleCount(SimInterface::Configuration), 0);
 
     ASSERT_EQ(ConnectKeyboard(large->ConfigurationPath()), 1);
@@ -365,13 +366,13 @@ TEST(ConfigurationInterfaceTest, OnlyTheVendorInterfaceOfASupportedModelCounts) 
         SetCurrentHidBackend(keyboard);
         CHidDevice device;
         EXPECT_FALSE(IsConfigurationInterface(device)); // nothing open
-        ASSERT_TRUE(device.Open(keyboard->ConfigurationPath(), true, false, true, false));
+        ASSERT_TRUE(device.Open(keyboard->ConfigurationPath(), {.read = true, .overlapped = true}));
         EXPECT_TRUE(IsConfigurationInterface(device));
         device.Close();
-        ASSERT_TRUE(device.Open(keyboard->ConsumerPath(), true, false, true, false));
+        ASSERT_TRUE(device.Open(keyboard->ConsumerPath(), {.read = true, .overlapped = true}));
         EXPECT_FALSE(IsConfigurationInterface(device));
         device.Close();
-        ASSERT_TRUE(device.Open(keyboard->KeyboardPath(), true, false, true, false));
+        ASSERT_TRUE(device.Open(keyboard->KeyboardPath(), {.read = true, .overlapped = true}));
         EXPECT_FALSE(IsConfigurationInterface(device));
         device.Close();
     }

@@ -385,7 +385,8 @@ TEST_F(ProtocolTest, LateReplyIsNeverTakenForTheNextAnswer) {
 TEST_F(ProtocolTest, TransactionsOfTwoThreadsNeverInterleave) {
     auto checker = std::make_shared<PairingChecker>(keyboard);
     SetCurrentHidBackend(checker);
-    ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false));
+    ASSERT_TRUE(ConfigDevice().Open(keyboard->ConfigurationPath(),
+                                    {.read = true, .write = true, .overlapped = true}));
     keyboard->DelayReplies(1);
     const auto table = Pattern(378, 77);
     std::atomic<int> failures{0};

@@ -4,7 +4,7 @@
 // vendor and product markers in their paths.
 
 #include "RecordingLink.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <algorithm>
 #include <cctype>

@@ -40,7 +40,7 @@ void CompositeTest::SetUp() {
     {
         std::lock_guard guard(WorkingStore().lock);
         ClearWorkingStore();
-        MakeDefaultStore({}, 0, true);
+        MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
     }
     dialog_ = std::make_unique<Kestrow_DlgComposite>(host_);
 }

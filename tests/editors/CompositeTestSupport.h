@@ -10,7 +10,7 @@
 #include "model/KeyAssignment.h"
 #include "model/KeyButtonSink.h"
 #include "model/MacroRecord.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "skin/ui/ControlId.h"
 
 #include <QKeyEvent>

@@ -127,7 +127,7 @@ TEST_F(ApplyTest, AStoreThatStandsInForAnUnreadableKeyboardIsNeitherSavedNorSent
     EXPECT_EQ(messages_.Shown(), std::vector<std::string>{"MAIN_PROMPT_NOT_READ"});
     EXPECT_EQ(dlg_->PendingChanges(), 1);
     EXPECT_EQ(ReadFileBytes(workingFile), before);
-    EXPECT_FALSE(SaveWorkingFile(true));
+    EXPECT_FALSE(SaveWorkingFile(StoreLock::Take));
     EXPECT_EQ(ReadFileBytes(workingFile), before);
 
     // A reload that reads the keyboard ends the stand-in.

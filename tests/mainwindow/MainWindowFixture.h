@@ -6,7 +6,7 @@
 #include "AppTestSupport.h"
 #include "device/DeviceState.h"
 #include "mainwindow/CKestrowDlg.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/RecordingShell.h"
 
 #include <QMessageBox>

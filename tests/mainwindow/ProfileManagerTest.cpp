@@ -101,7 +101,7 @@ TEST_F(ProfileManagerTest, ApplyWithTwoAddedRowsWritesTheCountAndEveryPath) {
     StartOnProfile(0);
     const fs::path created = files_ / "new.fwc";
     const fs::path existing =
-        MakeDefaultStore(files_ / "old.fwc", 0, false) ? files_ / "old.fwc" : fs::path();
+        MakeDefaultStore(files_ / "old.fwc", 0, DefaultStoreTarget::File) ? files_ / "old.fwc" : fs::path();
     WhileOpen([&](Dlg& m) {
         nextChoice_ = created;
         Click(m, Dlg::kIdAdd);

@@ -123,14 +123,14 @@ protected:
         std::lock_guard guard(WorkingStore().lock);
         const std::unique_ptr<KeyRecordBlock> kept = std::move(WorkingStore().block);
         const std::vector<MacroRecord> macros = WorkingStore().macros;
-        ASSERT_TRUE(MakeDefaultStore({}, 0, true));
+        ASSERT_TRUE(MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore));
         for (int area = 0; area < 3; ++area) {
             WorkingStore().block->Record(area, RecordIndexOfCode(kKeyA)).type =
                 AssignmentType::kDisabled;
         }
         WorkingStore().macros = {SweepMacro(1, 30, "imported"), SweepMacro(2, 5, "too"),
                                  SweepMacro(3, 12, "and three")};
-        ASSERT_TRUE(WriteProfileFile(false, importFile_));
+        ASSERT_TRUE(WriteProfileFile(StoreLock::HeldByCaller, importFile_));
         WorkingStore().block = std::make_unique<KeyRecordBlock>(*kept);
         WorkingStore().macros = macros;
     }

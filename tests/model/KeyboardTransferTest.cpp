@@ -90,7 +90,7 @@ TEST_F(Transfer, ApplySendsTheMacroAreaAndOnlyTheActiveTable) {
     Block().Record(1, 0x01E) = {AssignmentType::kProgram, 0, 40};
     Block().Record(0, 0x01E) = {AssignmentType::kDisabled};
     const auto table0 = keyboard->KeyTable(0);
-    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     const auto commands = Commands();
     ASSERT_GE(commands.size(), 3u);
     EXPECT_EQ(commands.front(), CmdCode::BeginSession);
@@ -154,7 +154,7 @@ TEST_F(Transfer, EverySentTableMirrorsPosition95At87) {
         Block().Record(p, RecordIndexOfCode(key95)) = {AssignmentType::kMedia, 0,
                                                        static_cast<uint32_t>(p)};
     }
-    EXPECT_TRUE(WriteStoreToKeyboard(true, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::All, &messages));
     for (int p = 0; p < 3; ++p) {
         EXPECT_EQ(KeyboardSlot(p, 87), KeyboardSlot(p, 95)) << p;
         EXPECT_EQ(KeyboardSlot(p, 95).b0, SlotAction::kConsumer);
@@ -165,14 +165,14 @@ TEST_F(Transfer, MacrosGoWithNamesWhenTheyFitWithoutWhenTheyOnlyFitSoAndNotAtAll
     DeviceState().CachedProfile.store(0);
     ExampleMacros();
     SetCapacity(2); // 256 bytes
-    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     auto area = keyboard->MacroArea();
     EXPECT_EQ(area[2] | area[3] << 8, 202);
     EXPECT_EQ(area[6], 1);
     EXPECT_TRUE(messages.shown.empty());
 
     SetCapacity(1); // 128 bytes
-    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     area = keyboard->MacroArea();
     EXPECT_EQ(area[2] | area[3] << 8, 62);
     EXPECT_EQ(area[6], 0);
@@ -189,7 +189,7 @@ TEST_F(Transfer, MacrosGoWithNamesWhenTheyFitWithoutWhenTheyOnlyFitSoAndNotAtAll
     messages.shown.clear();
     SetCapacity(0);
     MacroDeletedFlag.store(true);
-    EXPECT_FALSE(WriteStoreToKeyboard(true, &messages));
+    EXPECT_FALSE(WriteStoreToKeyboard(ProfilesToWrite::All, &messages));
     EXPECT_TRUE(Requests().empty()); // not even the key tables
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].key, "EXTRA_MACRO_TOO_LONG");
@@ -226,7 +226,7 @@ TEST_F(Transfer, AMacroAreaThatExactlyFillsTheCapacityIsSentWhole) {
         SetCapacity(2);
         keyboard->SetMacroArea({});
         messages.shown.clear();
-        EXPECT_EQ(WriteStoreToKeyboard(false, &messages), c.sent > 0) << c.steps;
+        EXPECT_EQ(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages), c.sent > 0) << c.steps;
         size_t sent = 0;
         for (const SimFrame& f : Requests()) {
             sent += f.bytes[3] == CmdCode::WriteMacroArea ? f.bytes[4] : 0;
@@ -255,12 +255,12 @@ TEST_F(Transfer, AMacroAreaThatExactlyFillsTheCapacityIsSentWhole) {
 TEST_F(Transfer, ADeletedMacroForcesAllThreeTables) {
     DeviceState().CachedProfile.store(2);
     MacroDeletedFlag.store(true);
-    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     const auto commands = Commands();
     EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable), 21);
     EXPECT_FALSE(MacroDeletedFlag.load());
     keyboard->ClearFrameLog();
-    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     const auto again = Commands();
     EXPECT_EQ(std::count(again.begin(), again.end(), CmdCode::WriteKeyTable), 7);
 }
@@ -269,11 +269,11 @@ TEST_F(Transfer, ADeletedMacroStillForcesAllThreeTablesAfterAWriteThatFailed) {
     DeviceState().CachedProfile.store(2);
     MacroDeletedFlag.store(true);
     keyboard->FailWrites(kSimForever);
-    EXPECT_FALSE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_FALSE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     keyboard->FailWrites(0);
     EXPECT_TRUE(MacroDeletedFlag.load());
     keyboard->ClearFrameLog();
-    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     const auto commands = Commands();
     EXPECT_EQ(std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable), 21);
 }
@@ -285,13 +285,13 @@ TEST_F(Transfer, AnotherProfilesTableIsRewrittenWhenTheMacroItPlaysMoves) {
     macros[0].id = 1;
     macros[1].id = 2;
     DeviceState().CachedProfile.store(1);
-    ASSERT_TRUE(WriteStoreToKeyboard(true, &messages));
+    ASSERT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::All, &messages));
     const int a = PositionOf(0x01E);
     ASSERT_GE(a, 0);
     Block().Record(0, 0x01E) = {AssignmentType::kMacro, 1, 2};
     auto tablesSent = [&] {
         keyboard->ClearFrameLog();
-        EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+        EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
         const auto commands = Commands();
         return std::count(commands.begin(), commands.end(), CmdCode::WriteKeyTable) / 7;
     };
@@ -319,7 +319,7 @@ TEST_F(Transfer, MacroReferencesAreSixteenBitIdsEverywhere) {
     const int a = PositionOf(0x01E);
     ASSERT_GE(a, 0);
     Block().Record(0, 0x01E) = {AssignmentType::kMacro, 1, 0x10005};
-    EXPECT_TRUE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     EXPECT_EQ(KeyboardSlot(0, a), (SlotAction{SlotAction::kSpecial, 1, 1}));
     EXPECT_FALSE(MacroMayBeDeleted(macros[1], messages));
     EXPECT_EQ(messages.asked, std::vector<std::string>{"MACRO_DELETE_CONFIRM_OF_KEYS"});
@@ -331,17 +331,17 @@ TEST_F(Transfer, AFailedMacroAreaWriteIsNoSuccess) {
     ExampleMacros();
     SetInfoByte(11, 1);                     // the keyboard holds 128 bytes
     DeviceState().MacroCapacity.store(256); // but we believe 256: the area is refused
-    EXPECT_FALSE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_FALSE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     EXPECT_EQ(Commands().back(), CmdCode::EndSession);
 }
 
 TEST_F(Transfer, WithoutAnActiveProfileApplySendsNothing) {
     SetInfoByte(10, 9);
     keyboard->ClearFrameLog();
-    EXPECT_FALSE(WriteStoreToKeyboard(false, &messages));
+    EXPECT_FALSE(WriteStoreToKeyboard(ProfilesToWrite::Active, &messages));
     EXPECT_EQ(Commands(), std::vector<uint8_t>{CmdCode::ReadInfoBlock});
     EXPECT_FALSE(ReadKeyboardToFile(ModelEnvironment::UserFolder() / "x"));
-    EXPECT_FALSE(SaveWorkingFile(false));
+    EXPECT_FALSE(SaveWorkingFile(StoreLock::HeldByCaller));
 }
 
 // Whatever the formats can represent comes back from the keyboard and goes back unchanged.
@@ -371,7 +371,7 @@ TEST_F(Transfer, ReadLoadAndWriteBackGiveTheSameTablesAndMacroArea) {
             }
             SetMacroName(macros[i], "M" + std::to_string(i));
         }
-        ASSERT_TRUE(WriteStoreToKeyboard(true, &messages));
+        ASSERT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::All, &messages));
         const auto tables =
             std::vector{keyboard->KeyTable(0), keyboard->KeyTable(1), keyboard->KeyTable(2)};
         const auto area = keyboard->MacroArea();
@@ -388,7 +388,7 @@ TEST_F(Transfer, ReadLoadAndWriteBackGiveTheSameTablesAndMacroArea) {
             keyboard->SetKeyTable(p, std::vector<uint8_t>(model.keyTableLength, 0));
         }
         keyboard->SetMacroArea({});
-        ASSERT_TRUE(WriteStoreToKeyboard(true, &messages));
+        ASSERT_TRUE(WriteStoreToKeyboard(ProfilesToWrite::All, &messages));
         for (int p = 0; p < 3; ++p) {
             EXPECT_EQ(keyboard->KeyTable(p), tables[static_cast<size_t>(p)]) << p;
         }
@@ -448,7 +448,7 @@ TEST_F(Transfer, ReloadTakesTheKeyboardOrFallsBackToDefaults) {
     keyboard->SetKeyTable(2, table);
     WorkingStore().macros.assign(2, MacroRecord{});
     buttons.codes = {0x01E, 0x030};
-    ReloadFromKeyboard(false, &buttons);
+    ReloadFromKeyboard(PendingChanges::Clear, &buttons);
     ASSERT_TRUE(WorkingStore().block);
     EXPECT_EQ(Block().Record(2, 0x01E), (KeyAssignment{AssignmentType::kMedia, 0, 7}));
     EXPECT_TRUE(WorkingStore().macros.empty());
@@ -459,14 +459,14 @@ TEST_F(Transfer, ReloadTakesTheKeyboardOrFallsBackToDefaults) {
     EXPECT_EQ(buttons.pending, std::vector<int>{0});
 
     // keepChanged leaves the pending flag alone.
-    ReloadFromKeyboard(true, &buttons);
+    ReloadFromKeyboard(PendingChanges::Keep, &buttons);
     EXPECT_EQ(buttons.pending, std::vector<int>{0});
 
     // No keyboard: an all-default store.
     ConfigDevice().Close();
     DeviceState().DeviceOpen.store(0);
     DeviceState().CachedProfile.store(-1);
-    ReloadFromKeyboard(false, &buttons);
+    ReloadFromKeyboard(PendingChanges::Clear, &buttons);
     ASSERT_TRUE(WorkingStore().block);
     EXPECT_EQ(Block().Record(2, 0x01E).type, AssignmentType::kDefault);
     EXPECT_EQ(Block().Record(0, 265).param, 0x1301);
@@ -477,11 +477,11 @@ TEST_F(Transfer, SaveWorkingFileOnlyReplacesAnExistingFile) {
     DeviceState().CachedProfile.store(1);
     const auto path = ProfilePath(1);
     std::filesystem::remove(path);
-    EXPECT_FALSE(SaveWorkingFile(true));
+    EXPECT_FALSE(SaveWorkingFile(StoreLock::Take));
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_TRUE(ReadKeyboardToFile(path));
     Block().Record(1, 0x01E) = {AssignmentType::kDisabled};
-    EXPECT_TRUE(SaveWorkingFile(true));
+    EXPECT_TRUE(SaveWorkingFile(StoreLock::Take));
     ClearWorkingStore();
     ASSERT_TRUE(LoadProfileFile(path));
     EXPECT_EQ(Block().Record(1, 0x01E).type, AssignmentType::kDisabled);

@@ -31,7 +31,7 @@ struct ProfileFile : ::testing::Test {
 
     void SetUp() override {
         ClearWorkingStore();
-        ASSERT_TRUE(MakeDefaultStore({}, 0, true));
+        ASSERT_TRUE(MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore));
     }
     void TearDown() override { ClearWorkingStore(); }
 
@@ -70,7 +70,7 @@ TEST(ProfileHeader, ChecksumIsTheLowByteOfTheSum) {
 
 TEST_F(ProfileFile, EmptyStoreWritesExactlyTheBlock) {
     const auto path = dir / "empty.fwc";
-    ASSERT_TRUE(WriteProfileFile(true, path));
+    ASSERT_TRUE(WriteProfileFile(StoreLock::Take, path));
     const std::string bytes = ReadFileBytes(path);
     ASSERT_EQ(bytes.size(), 32832u);
     EXPECT_EQ(U32(bytes, 8), 0x8040u);
@@ -83,7 +83,7 @@ TEST_F(ProfileFile, EmptyStoreWritesExactlyTheBlock) {
     EXPECT_EQ(bytes[64 + (512 + 256) * 16 + 2], 0);
     EXPECT_EQ(CheckProfileFile(path, nullptr), 1);
     // The same bytes through MakeDefaultStore to a file.
-    ASSERT_TRUE(MakeDefaultStore(dir / "new.fwc", 0, false));
+    ASSERT_TRUE(MakeDefaultStore(dir / "new.fwc", 0, DefaultStoreTarget::File));
     EXPECT_EQ(ReadFileBytes(dir / "new.fwc"), bytes);
 }
 
@@ -102,7 +102,7 @@ TEST_F(ProfileFile, StringsArePackedInRecordOrderAndReadBack) {
     store.macros.push_back(macro);
 
     const auto path = dir / "strings.fwc";
-    ASSERT_TRUE(WriteProfileFile(false, path));
+    ASSERT_TRUE(WriteProfileFile(StoreLock::HeldByCaller, path));
     const std::string bytes = ReadFileBytes(path);
     ASSERT_EQ(bytes.size(), 0x8040u + 0x7F00u + 22 + 42 + 6);
     EXPECT_EQ(U32(bytes, 16), 70u);
@@ -125,7 +125,7 @@ TEST_F(ProfileFile, StringsArePackedInRecordOrderAndReadBack) {
     EXPECT_EQ(store.macros[0].steps[1], macro.steps[1]);
     EXPECT_EQ(MacroNameUtf8(store.macros[0]), "M");
     // Saving what was loaded gives the same bytes but for the pool of the dropped string.
-    ASSERT_TRUE(WriteProfileFile(true, dir / "again.fwc"));
+    ASSERT_TRUE(WriteProfileFile(StoreLock::Take, dir / "again.fwc"));
     const std::string again = ReadFileBytes(dir / "again.fwc");
     EXPECT_EQ(again.substr(64, 0x8040 + 0x7F00 + 64 - 64), bytes.substr(64, 0x8040 + 0x7F00));
 }
@@ -226,7 +226,7 @@ TEST_F(ProfileFile, StringsAreReadOnlyFromInsideThePool) {
 
 TEST_F(ProfileFile, AWriteThatFailsHalfWayLeavesThePreviousFile) {
     const auto path = dir / "backup.fwc";
-    ASSERT_TRUE(WriteProfileFile(true, path));
+    ASSERT_TRUE(WriteProfileFile(StoreLock::Take, path));
     const std::string before = ReadFileBytes(path);
     for (int i = 0; i < 3; ++i) {
         MacroRecord m;
@@ -235,7 +235,7 @@ TEST_F(ProfileFile, AWriteThatFailsHalfWayLeavesThePreviousFile) {
     }
     {
         FileSizeLimit limit(50000); // the new file would be 130 KB
-        EXPECT_FALSE(WriteProfileFile(true, path));
+        EXPECT_FALSE(WriteProfileFile(StoreLock::Take, path));
     }
     EXPECT_EQ(ReadFileBytes(path), before);
     std::vector<std::string> names;
@@ -243,13 +243,13 @@ TEST_F(ProfileFile, AWriteThatFailsHalfWayLeavesThePreviousFile) {
         names.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(names, std::vector<std::string>{"backup.fwc"}); // no temporary left behind
-    EXPECT_TRUE(WriteProfileFile(true, path));
+    EXPECT_TRUE(WriteProfileFile(StoreLock::Take, path));
     EXPECT_EQ(ReadFileBytes(path).size(), 0x8040u + 3 * 0x7F00u);
 }
 
 TEST_F(ProfileFile, WithoutABlockNothingIsWritten) {
     ClearWorkingStore();
-    EXPECT_FALSE(WriteProfileFile(true, dir / "none"));
+    EXPECT_FALSE(WriteProfileFile(StoreLock::Take, dir / "none"));
     EXPECT_FALSE(std::filesystem::exists(dir / "none"));
 }
 

@@ -13,7 +13,7 @@
 #include "model/KeyboardTransfer.h"
 #include "model/ProfileFile.h"
 #include "platform/hid/HidBackend.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/SimulatedConnection.h"
 
 #include <functional>
@@ -73,7 +73,7 @@ protected:
         messages.frameCount = [this] { return keyboard->RequestLog().size(); };
         std::lock_guard guard(WorkingStore().lock);
         ClearWorkingStore();
-        MakeDefaultStore({}, 0, true);
+        MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
     }
     void SetUp() override { Connect(kSimModel5004); }
     void TearDown() override {

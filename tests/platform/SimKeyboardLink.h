@@ -3,7 +3,7 @@
 // Talks to a simulated keyboard the way the command layer does, one frame at a time, so the
 // tests can look at each reply byte by byte.
 
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/ReportFrames.h"
 
 #include <array>

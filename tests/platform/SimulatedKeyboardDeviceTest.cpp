@@ -20,8 +20,8 @@ bool OpenByUsage(CHidDevice& device, uint16_t page, uint16_t usage, bool write) 
         return false;
     }
     while (const std::string* path = device.NextPath()) {
-        if (device.Open(*path, true, write, true, false) && device.Caps().UsagePage == page &&
-            device.Caps().Usage == usage) {
+        if (device.Open(*path, {.read = true, .write = write, .overlapped = true}) &&
+            device.Caps().UsagePage == page && device.Caps().Usage == usage) {
             return true;
         }
         device.Close();

@@ -2,7 +2,7 @@
 // boot keyboard reports that our descriptor parser decodes.
 
 #include "platform/hid/ReportDescriptor.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <algorithm>
 #include <array>

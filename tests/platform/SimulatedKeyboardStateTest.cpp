@@ -1,4 +1,4 @@
-#include "platform/hid/SimulatedKeyboardState.h"
+#include "platform/hid/sim/SimStateFile.h"
 
 #include "SimKeyboardLink.h"
 #include "platform/AtomicFile.h"

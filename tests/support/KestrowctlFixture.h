@@ -2,7 +2,7 @@
 
 // A private home for kestrowctl runs with a simulated keyboard kept in a state file there.
 
-#include "platform/hid/SimulatedKeyboardState.h"
+#include "platform/hid/sim/SimStateFile.h"
 #include "support/KestrowctlRun.h"
 #include "support/TempDir.h"
 

@@ -5,7 +5,7 @@
 
 #include "device/CHidDevice.h"
 #include "device/DeviceState.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 
 #include <memory>
 
@@ -14,7 +14,8 @@ inline std::shared_ptr<SimulatedKeyboard> ConnectSimulatedKeyboard(const SimKeyb
     auto keyboard = std::make_shared<SimulatedKeyboard>(model);
     SetCurrentHidBackend(keyboard);
     DeviceState().Reset();
-    if (!ConfigDevice().Open(keyboard->ConfigurationPath(), true, true, true, false)) {
+    if (!ConfigDevice().Open(keyboard->ConfigurationPath(),
+                             {.read = true, .write = true, .overlapped = true})) {
         return nullptr;
     }
     DeviceState().KeyTableLength.store(model.keyTableLength);

@@ -14,7 +14,7 @@
 #include "platform/ProgramNames.h"
 #include "platform/SettingsHive.h"
 #include "platform/UserFolders.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TestNames.h"
@@ -74,7 +74,7 @@ bool WriteWorkingFile(int version) {
     KeyAssignment& a = WorkingStore().block->Record(0, RecordIndexOfCode(kKeyA));
     a.type = AssignmentType::kKey;
     a.value = static_cast<uint32_t>(0x30 + version);
-    return WriteProfileFile(false, ProfilePath(0));
+    return WriteProfileFile(StoreLock::HeldByCaller, ProfilePath(0));
 }
 
 bool WriteBackup(int version) {
@@ -91,7 +91,7 @@ const FileKind kFileKinds[] = {
          std::lock_guard guard(WorkingStore().lock);
          ClearWorkingStore();
          WorkingStore().macros.resize(3); // a file of some 130 KB
-         return MakeDefaultStore({}, 0, true) && EnsureProfileFolder();
+         return MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore) && EnsureProfileFolder();
      },
      WriteWorkingFile, RemoveStaleProfileFolderTemporaries},
     {"backup", [] { return Shared().backup; },

@@ -81,7 +81,7 @@ const Operation kOperations[] = {
     {"switch and reload", nullptr,
      [](FaultSweepWorld&) {
          return SetDeviceProfile(FaultSweepWorld::kSwitchTarget) &&
-                ReloadFromKeyboard(false, nullptr);
+                ReloadFromKeyboard(PendingChanges::Clear, nullptr);
      },
      false},
 };

@@ -29,7 +29,7 @@ constexpr int kColourMode = 2;
 // profile, and variant + 2 macros of a few dozen steps (a macro area of several frames).
 void FillWorkingStore(int variant) {
     ClearWorkingStore();
-    MakeDefaultStore({}, 0, true);
+    MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
     KeyRecordBlock& block = *WorkingStore().block;
     for (int area = 0; area < kProfileCount; ++area) {
         KeyAssignment& a = block.Record(area, RecordIndexOfCode(kKeyA));
@@ -116,18 +116,18 @@ bool FaultSweepWorld::Build() {
 
     std::lock_guard guard(WorkingStore().lock);
     FillWorkingStore(0);
-    if (!WriteStoreToKeyboard(true, sink_.get()) || !EnsureProfileFolder() ||
+    if (!WriteStoreToKeyboard(ProfilesToWrite::All, sink_.get()) || !EnsureProfileFolder() ||
         !ReadKeyboardToFile(ProfilePath(kStartProfile))) {
         return false;
     }
     // The other working files are stale: a switch must replace them, a failure must not.
     for (int p = 0; p < kProfileCount; ++p) {
-        if (p != kStartProfile && !MakeDefaultStore(ProfilePath(p), 0, false)) {
+        if (p != kStartProfile && !MakeDefaultStore(ProfilePath(p), 0, DefaultStoreTarget::File)) {
             return false;
         }
     }
     FillWorkingStore(1);
-    if (!WriteProfileFile(false, restoreFile_) || !MakeDefaultStore(backupFile_, 0, false)) {
+    if (!WriteProfileFile(StoreLock::HeldByCaller, restoreFile_) || !MakeDefaultStore(backupFile_, 0, DefaultStoreTarget::File)) {
         return false;
     }
     WriteBytes(coloursFile_, ColourFileText());
@@ -291,6 +291,6 @@ void FaultSweepWorld::EditWorkingStore() {
 }
 
 bool FaultSweepWorld::Apply() {
-    const StoreWriteResult result = WriteStoreAndWorkingFile(false, sink_.get());
+    const StoreWriteResult result = WriteStoreAndWorkingFile(ProfilesToWrite::Active, sink_.get());
     return result.written && result.saved;
 }

@@ -7,7 +7,7 @@
 // keyboard back.
 
 #include "model/UserColourFile.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "tools/kestrowctl/CommandLine.h"

@@ -7,7 +7,7 @@
 #include "model/MacroRecord.h"
 #include "model/ProfileFile.h"
 #include "model/ProfileStore.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "support/EmulatedHid.h"
 #include "support/KestrowctlRun.h"
 #include "support/TempDir.h"
@@ -135,7 +135,7 @@ SimKeyboardMemory ConfiguredMemory() {
 void WriteRestoreFile(const fs::path& file) {
     std::lock_guard guard(WorkingStore().lock);
     ClearWorkingStore();
-    ASSERT_TRUE(MakeDefaultStore({}, 0, true));
+    ASSERT_TRUE(MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore));
     KeyRecordBlock& block = *WorkingStore().block;
     for (int area = 0; area < 3; ++area) {
         block.Record(area, RecordIndexOfCode(0x10)).type = AssignmentType::kDisabled; // Q
@@ -150,7 +150,7 @@ void WriteRestoreFile(const fs::path& file) {
         m.stepCount = static_cast<uint16_t>(20 + 10 * i);
         SetMacroName(m, "restored " + std::to_string(i));
     }
-    ASSERT_TRUE(WriteProfileFile(false, file));
+    ASSERT_TRUE(WriteProfileFile(StoreLock::HeldByCaller, file));
     ClearWorkingStore();
 }
 

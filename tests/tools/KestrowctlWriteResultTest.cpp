@@ -7,7 +7,7 @@
 #include "model/Lighting.h"
 #include "model/UserColourFile.h"
 #include "platform/hid/HidBackend.h"
-#include "platform/hid/SimulatedKeyboard.h"
+#include "platform/hid/sim/SimulatedKeyboard.h"
 #include "tools/kestrowctl/CtlCommands.h"
 #include "tools/kestrowctl/ExitCodes.h"
 #include "tools/kestrowctl/TerminalSink.h"

@@ -85,7 +85,7 @@ void RenderKeyEditor(GalleryContext& g) {
     {
         std::lock_guard guard(WorkingStore().lock);
         ClearWorkingStore();
-        MakeDefaultStore({}, 0, true);
+        MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
     }
     AddMacro("Copy and paste", 1,
              {{50, 0x01D, MacroAction::kPress},

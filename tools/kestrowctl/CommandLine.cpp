@@ -1,6 +1,7 @@
 #include "tools/kestrowctl/CommandLine.h"
 
 #include "model/MacroText.h"
+#include "platform/HexDigits.h"
 #include "platform/LicenceNotice.h"
 
 #include <cstdint>
@@ -94,19 +95,6 @@ bool ParseNumber(std::string_view text, int low, int high, int& value) {
     return true;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // RRGGBB, optionally after '#'.
 bool ParseColour(std::string_view text, uint8_t rgb[3]) {
     if (!text.empty() && text.front() == '#') {
@@ -116,12 +104,11 @@ bool ParseColour(std::string_view text, uint8_t rgb[3]) {
         return false;
     }
     for (int i = 0; i < 3; ++i) {
-        const int high = HexDigit(text[2 * i]);
-        const int low = HexDigit(text[2 * i + 1]);
-        if (high < 0 || low < 0) {
+        uint32_t channel = 0;
+        if (!ParseHexDigits(text.substr(2 * static_cast<size_t>(i), 2), channel)) {
             return false;
         }
-        rgb[i] = static_cast<uint8_t>(high * 16 + low);
+        rgb[i] = static_cast<uint8_t>(channel);
     }
     return true;
 }

@@ -104,20 +104,20 @@ int ConfigurationAccess::Save(ChangedTables tables) {
     ProfileStore& working = WorkingStore();
     std::lock_guard lock(working.lock);
     if (!OnKeyboard()) {
-        if (!WriteProfileFile(false, FollowLinks(options_.file))) {
+        if (!WriteProfileFile(StoreLock::HeldByCaller, FollowLinks(options_.file))) {
             sink_.Note(options_.file + ": cannot be written; it was left as it was");
             return kExitFailed;
         }
         return kExitOk;
     }
     const bool written = tables == ChangedTables::AllProfiles
-                             ? WriteStoreToKeyboard(true, &sink_)
+                             ? WriteStoreToKeyboard(ProfilesToWrite::All, &sink_)
                              : WriteStoreProfileToKeyboard(Profile(), &sink_);
     if (!written) {
         sink_.Note("the keyboard did not take the change");
         return kExitFailed;
     }
     // The working file mirrors what the keyboard holds, as after the window's Apply.
-    SaveWorkingFile(false);
+    SaveWorkingFile(StoreLock::HeldByCaller);
     return kExitOk;
 }

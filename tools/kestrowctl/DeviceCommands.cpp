@@ -53,7 +53,7 @@ int RunList(const CtlOptions& options, TerminalSink& sink) {
         }
         // Only to read its attributes and usages: read access, shared.
         CHidDevice candidate;
-        if (!candidate.Open(*path, true, false, true, false)) {
+        if (!candidate.Open(*path, {.read = true, .overlapped = true})) {
             continue;
         }
         if (IsConfigurationInterface(candidate)) {
@@ -69,14 +69,14 @@ int RunList(const CtlOptions& options, TerminalSink& sink) {
         for (size_t i = 0; i < found.size(); ++i) {
             const KeyboardModel& m = *found[i].model;
             out += (i == 0 ? "" : ",") + std::string("{\"path\":") + JsonString(found[i].path) +
-                   ",\"id\":\"" + Ids(m.VendorId, m.ProductId) +
-                   "\",\"keySlots\":" + std::to_string(m.KeySlotCount) + "}";
+                   ",\"id\":\"" + Ids(m.vendorId, m.productId) +
+                   "\",\"keySlots\":" + std::to_string(m.keySlotCount) + "}";
         }
         std::printf("%s]\n", out.c_str());
     } else {
         for (const FoundKeyboard& k : found) {
             std::printf("%s  %s  %u key slots\n", k.path.c_str(),
-                        Ids(k.model->VendorId, k.model->ProductId).c_str(), k.model->KeySlotCount);
+                        Ids(k.model->vendorId, k.model->productId).c_str(), k.model->keySlotCount);
         }
     }
     if (found.empty()) {
@@ -196,7 +196,7 @@ int RunRestore(const CtlOptions& options, TerminalSink& sink) {
     }
     // Unlike the window, the result counts: a script must know whether the keyboard has it.
     // A missing working file is no failure: the window makes it when it reads the keyboard.
-    if (!WriteStoreAndWorkingFile(true, &sink).written) {
+    if (!WriteStoreAndWorkingFile(ProfilesToWrite::All, &sink).written) {
         sink.Note("the keyboard did not take the whole configuration of " + options.file);
         return kExitFailed;
     }

@@ -98,7 +98,7 @@ int RunNew(const CtlOptions& options, TerminalSink& sink) {
         sink.Note(options.file + " was left as it was");
         return kExitFailed;
     }
-    if (!MakeDefaultStore(FollowLinks(options.file), 0, false)) {
+    if (!MakeDefaultStore(FollowLinks(options.file), 0, DefaultStoreTarget::File)) {
         sink.Note(options.file + ": cannot be written");
         return kExitFailed;
     }

@@ -50,7 +50,7 @@ protected:
         {
             std::lock_guard guard(WorkingStore().lock);
             ClearWorkingStore();
-            MakeDefaultStore({}, 0, true);
+            MakeDefaultStore({}, 0, DefaultStoreTarget::WorkingStore);
         }
         dlg_ = std::make_unique<CKestrow_DlgUpdate>(messages_);
         dlg_->SetFileChooser([this](const FileDialogRequest& request) {
