@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The first instance's end of the single-instance socket: accepts requests of later starts of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Only one instance of the program runs per user. The first instance holds an exclusive lock on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // When the environment variable KESTROW_REPORT_READY names a file, the program appends one line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The user's data folder ("Halvex  KB01" below the local application data folder) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CHidDevice on the hidraw backend against emulated nodes. Run through umockdev:
 //     umockdev-wrapper build/bench/bench/bench_hid_device
 // CloseLatency: time from Close() in one thread to the return of a read waiting without limit

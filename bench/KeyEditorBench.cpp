@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key-setting dialog offscreen, from a click on a key button of the main window until the
 // dialog shows: its first opening in a window's life (the page pictures loaded) and a later one.
 // Its macro page: showing a macro of 4000 steps, and the CPU time of one recorded key event.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over the simulated keyboard: from the window's start (device threads
 // started) until the keyboard's configuration is in the working store, one Apply, and the
 // lighting panel's two hot paths: a slider move until its frame is sent, and painting one key

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profile file save and load of the largest store, the largest macro area, and a whole write
 // of the configuration to the simulated keyboard.
 #include "device/CHidDevice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How soon the presence thread notices a keyboard plugged in, on emulated hidraw nodes, with the
 // udev monitor and with the periodic scan alone. Run through umockdev:
 //     umockdev-wrapper build/bench/bench/bench_presence_hidraw

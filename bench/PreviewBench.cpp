@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One tick of the lighting preview engine for every effect code, with multicolour off and on.
 
 #include "model/PreviewEngine.h"

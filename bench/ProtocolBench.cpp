@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command protocol and the presence thread on the simulated keyboard.
 //   Transaction          one CmdTest (write, read, status) without reply delay
 //   KeyTableWrite        CmdWriteKeyTable of a 512-byte table (ten transactions)

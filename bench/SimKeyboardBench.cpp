@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated keyboard's own cost. Transaction: one request written and its reply read on
 // the configuration interface, with and without a state file attached (the file adds one stat
 // per frame). Apply: a session of eleven writes (macro area and one key table), which reaches

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // For the presence benchmarks: a MainWindowLink that records when the presence thread set the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kestrow_install_man_page(<file.N>): fills in @PROJECT_VERSION@, compresses the page as Debian
 # wants it (gzip -9n: no name, no time stamp, so the same page gives the same bytes) and
 # installs it into man/manN.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # KESTROW_SANITIZE applies to every target: the whole suite runs under the sanitizer.
 if(KESTROW_SANITIZE)
     set(_flags -fsanitize=${KESTROW_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings every target of ours gets; third-party headers are included as system headers.
 add_library(kestrow_warnings INTERFACE)
 target_compile_options(kestrow_warnings INTERFACE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's only way to reach the keyboard: lists HID interface paths, opens one by path,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Reads the keys typed on the keyboard itself from its ordinary boot-keyboard interface (usage

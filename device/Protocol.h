@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The command protocol of the configuration interface: one 64-byte request, one 64-byte reply,

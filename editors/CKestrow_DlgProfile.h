@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The profile manager: a list of profile files, the three working files of the keyboard's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key-setting dialog's controls: made once, placed and skinned at each opening from
 // Composite.ini, their lists and their texts.
 

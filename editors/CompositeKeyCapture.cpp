@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key-setting dialog's key capture: while the single-key page is shown, every key press
 // aimed at the dialog is taken before its controls see it, the keyboard grab is held on X11,
 // and the Win and Applications keys also come from the keyboard's own keyboard interface.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the key-setting dialog and its macro page share of the skin: the page picture sets, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Where the key-setting dialog opens: beside the key button that opened it, on the screen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key-setting dialog's opening, its pages, Apply, OK, Cancel and close.
 
 #include "editors/Kestrow_DlgComposite.h"

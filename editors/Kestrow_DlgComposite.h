@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The key-setting dialog: what one key or G-key of the active profile does. Four pages (another

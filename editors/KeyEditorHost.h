@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the key-setting dialog needs of the main window, which implements it: the key buttons

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's key code of a Qt key event, as a key message would give it: a virtual-key code

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The macro page of the key-setting dialog: the dialog's own copies of the working store's

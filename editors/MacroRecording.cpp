@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The macro page's recording: the record button, and the key events the dialog hands over
 // while it holds the keyboard for the page.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The macro page's step list: its rows, the in-place editing of their cells, and the step
 // buttons that delete, clear and move steps. Each row shows the step of shownSteps_ at its index.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The desktop's on-screen keyboard, so that keys the physical keyboard lacks can be captured:

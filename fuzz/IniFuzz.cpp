@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer on arbitrary file bytes: reading never fails, rewriting a file keeps
 // how every entry reads, and an edit changes exactly the entry it names. The settings hive's
 // escapes are checked on slices of the same input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key tables read from a keyboard, against a factory table that is outside data too, on
 // arbitrary bytes: decoding touches only the target area, and encoding and decoding settle
 // on one table.

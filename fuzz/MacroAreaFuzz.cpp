@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Macro areas read from a keyboard, on arbitrary bytes: decoding stays inside the image and
 // within the record limits, and what it gives encodes to an image that decodes the same.
 #include "model/MacroRecord.h"

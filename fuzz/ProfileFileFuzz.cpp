@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profile files on arbitrary bytes: the check and the loader never read outside the file or
 // the pool, and a loaded store saves and loads back to the same block, macros and strings.
 #include "model/ProfileFile.h"

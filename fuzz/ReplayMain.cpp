@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a libFuzzer entry point once on every file of the folders or files named on the command
 // line, so the seed corpus doubles as a regression suite in ordinary builds.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses the input as a report descriptor and, when it parses, decodes the same bytes as
 // reports of every capability, whole and cut short.
 #include "platform/hid/ReportDescriptor.h"

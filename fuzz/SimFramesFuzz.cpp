@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated keyboard's firmware on arbitrary configuration frames: it never touches memory
 // outside its areas, answers each request at most once with a well-formed reply, keeps the
 // sizes of its areas and its factory table, and survives fault controls between frames.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated keyboard's state file parser on arbitrary bytes: it never reads past its input,
 // a refused file leaves the memory as it was, and an accepted one loads into a keyboard and
 // writes back as the same file (the reserved header word aside).

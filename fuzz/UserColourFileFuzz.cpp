@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // User colour files on arbitrary bytes: every lookup gives a value in its range, unusable
 // entries give the default, and a mode loads into a bank copy without touching the others.
 #include "model/Lighting.h"

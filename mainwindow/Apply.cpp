@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Apply: the working store written to the keyboard and then saved to the working file on a
 // worker thread, while the window shows the busy animation and takes no input; and the
 // pending-changes flag that the Apply button shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The worker that drives the busy animation during Apply. It has its own small message queue:

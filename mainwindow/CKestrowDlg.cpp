@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's construction, its initialisation in order, and its hidden modal run.
 
 #include "mainwindow/CKestrowDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of the window's buttons and menus.
 
 #include "device/Protocol.h"

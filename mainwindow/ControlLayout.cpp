@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls: the key pictures, creating every button, edit and label, and
 // placing each where the skin puts it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window does when the keyboard arrives, goes, or changes its profile by itself.
 
 #include "device/DeviceState.h"

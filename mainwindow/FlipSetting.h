@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // FlipLayout: whether the key picture shows D1-D6 (1) instead of F1-F4 (0). Kept as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // While it lives, one window and its controls take no input: mouse, wheel and key events meant

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/KeyEditorLink.h"
 
 #include "editors/Kestrow_DlgComposite.h"

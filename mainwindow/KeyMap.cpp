@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key map: the key and G-key buttons, their checked states, tooltips and colour-view marks,
 // the view switch and the F/D flip.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The buttons of the keyboard picture: which control is which key, and which record holds its

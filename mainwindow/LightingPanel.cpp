@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lighting panel's behaviour: showing the lighting state, what each control sends, the
 // lighting mode switch, the rereads and the restore of the defaults.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The lighting panel of the main window: the lighting mode switch, the effect list and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lighting panel's controls: creating them, placing them where the skin puts them, their
 // captions, and which of them an effect shows.
 

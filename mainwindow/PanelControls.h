@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The kinds of control the lighting panel and the user colour modes share, made alike: labels in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's side of the lighting panel: what the panel asks of the profile bar.
 
 #include "device/DeviceState.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The lighting panel's bitmaps, loaded once from the skin folder when the panel is set up and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The key buttons that show the lighting preview: each preview key's button (both buttons of

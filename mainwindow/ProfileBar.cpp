@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile bar: the three profile buttons, restore default, the profile pop-up, and the
 // backup and restore of the whole configuration as ".fwc" files.
 

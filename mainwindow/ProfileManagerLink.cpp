@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile manager seen from the main window: its opening, what it asks of the window, and
 // how a profile switch reaches it while it is open.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's texts: relabelling on the language notice, and the view switch's text.
 
 #include "mainwindow/CKestrowDlg.h"

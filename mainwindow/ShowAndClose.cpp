@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing, hiding and closing the window, and the keys and close box it handles itself.
 
 #include "device/DeviceState.h"

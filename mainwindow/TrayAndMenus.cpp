@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray icon with its menu and state, and the menu button's menu.
 
 #include "mainwindow/CKestrowDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firmware update dialog, opened by kCommandFirmware of the menu button's menu.
 
 #include "device/ui/CKestrow_DlgUpdate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The user colour modes of effect 20 in the lighting panel: ten named per-key colour layouts per

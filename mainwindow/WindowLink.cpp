@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's link to the other threads and to a second instance: own messages sent and
 // posted to it, timers requested from other threads, and the main-window timers themselves.
 

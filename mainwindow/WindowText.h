@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Texts as the main window's controls show them: language texts as Qt strings, and the font and

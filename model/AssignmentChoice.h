@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the user gives a key, and the record that choice becomes. The key-setting dialog's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Keys read from a keyboard's own boot-keyboard interface: the presses and releases between

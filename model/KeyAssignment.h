@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What a key or G-key does in one on-board profile, as the program holds it: a 16-byte record,

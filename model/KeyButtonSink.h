@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How the model reaches the key buttons of the main window's key map: which keys have buttons,

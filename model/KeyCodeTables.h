@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The constant key tables: one identity per key, the KeyCode, and what the program needs to know

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // From what the system reports about a key event to the program's key code: the scan code of a

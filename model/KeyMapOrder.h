@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The 106 keys of the keyboard picture in key map order: the order of the main window's key

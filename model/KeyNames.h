@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Stable names of keys, mouse entries and multimedia functions: the same in every language, so

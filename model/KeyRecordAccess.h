@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The records the key map and the editors work on: those of ActiveProfile in the working store.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Translation between the records of one profile and the keyboard's key table of that profile:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What a key does, as the command line writes it: "B", "mouse:left", "media:Mute",

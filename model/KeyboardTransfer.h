@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Moving the configuration between the working store, profile files and the keyboard, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The keyboard's lighting: the effects it offers (from the info block), one 42-byte record per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A macro as the program keeps it (in a store's macro list and in profile files) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Macros as short text: the steps as "+LeftShift 20 +A 50 -A 0 -LeftShift 0" (press or

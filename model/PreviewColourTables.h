@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The constant colour tables of the lighting preview: the hue wheel the multicolour effects

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The effect codes the lighting preview imitates, by what the preview shows for them. Codes

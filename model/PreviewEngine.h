@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The lighting preview: while lighting mode is on, the keyboard picture imitates the selected

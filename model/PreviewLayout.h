@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Where the lighting preview puts its colours: the grid of key cells, the ring of keys the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The glowing keys of the drop and spreading-light effects (10, 13-16): per-key brightness and

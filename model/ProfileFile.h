@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Profile files: the working file of each on-board profile and the ".fwc" backups. Layout:

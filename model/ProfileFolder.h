@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Where the working files live: the per-user folder "Halvex  KB01", which also holds the user

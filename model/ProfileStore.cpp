@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/ProfileStore.h"
 
 void StringTable::Set(int record, std::u16string text) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The configuration the program edits and sends: key records of all profiles, macros and the

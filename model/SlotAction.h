@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The unit of the keyboard's key table and (its last two bytes) of macro steps.

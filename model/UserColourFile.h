@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The user colour modes: ten named per-key colour layouts per profile, kept on the computer in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Whole-file replacement that never leaves a half-written file: the bytes go to a temporary

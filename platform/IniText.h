@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The INI format behind the profile-string functions and the settings hive, on bytes in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // INI access with the semantics of the Windows profile-string functions: section and key names

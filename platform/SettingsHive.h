@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The per-user settings store: one INI file, $XDG_CONFIG_HOME/Halvex  KB01/registry.ini, one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Text below the Qt layers is UTF-8 in std::string. The system counts text limits in UTF-16

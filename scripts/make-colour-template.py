@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes data/Skins/UserDengColor_3.userd, the template of the user colour modes.
 
 The program copies the template into the user's folder as the colour file of each on-board

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Remembers one INI file and reads and writes it through the profile-string functions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Language choice and text lookup. Every visible text comes from a language file beside the

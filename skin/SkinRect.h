@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Control rectangles of the skin layout files: "x,y,w,h" in client pixels, read with

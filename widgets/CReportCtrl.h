@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The report-style list of the editors: rows with the caller's data and per-cell colours,

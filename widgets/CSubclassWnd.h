@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Several hook objects watching one window's events. Each window has one chain, run from the

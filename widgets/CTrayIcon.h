@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One icon in the notification area for an owner window. The icon's mouse notices reach the

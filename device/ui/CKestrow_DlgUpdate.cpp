@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/ui/CKestrow_DlgUpdate.h"
 
 #include "device/MessageSink.h"

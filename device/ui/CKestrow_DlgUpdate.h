@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The firmware update dialog: the user picks the update program from the keyboard's maker,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The update program the firmware update dialog starts: any file the user may execute, or a

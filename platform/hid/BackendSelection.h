@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Choosing the process's HID backend at start-up: the hidraw backend, or the simulated keyboard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The host's HID access as CHidDevice needs it. Two backends implement it: the Linux hidraw

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Tells a waiting thread that an HID interface appeared or went, so that it need not wait for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Our HID report descriptor parser. It gives CHidDevice its "preparsed data": the capabilities

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // HidChangeMonitor over libudev: a monitor of udev's own events (sent once udev has applied its

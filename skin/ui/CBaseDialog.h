@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The base of every skinned window: no caption or frame, the whole face one picture, the

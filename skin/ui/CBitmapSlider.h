@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A slider that shows one whole bitmap (the lighting panel swaps it at every position) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // An image push button whose face is cut out of whole-window state pictures at the button's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A colour-picker button drawn to fit the skin: the chosen colour on the left, a grey arrow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Colours as the rest of the program holds them: one 32-bit value, red in the low byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The texts of the skinned dialogs: language texts as Qt strings, and the words on their image

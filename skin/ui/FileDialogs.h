@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The common open and save dialogs on QFileDialog. They take the filter strings the windows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Placing controls from the rectangles of a skin layout file (section normally "BUTTONINFO").

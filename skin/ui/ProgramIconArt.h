@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's icon: a dark keycap lit from below with the letter K. Drawn here once for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Skin pictures: read whole into memory and decoded (JPEG, BMP, PNG and whatever else the

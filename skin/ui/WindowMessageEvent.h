@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A window message between the program's own windows: (message, wParam, lParam), delivered as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box: one at a time, texts from the language file, the skin's link, and the link
 // never taken as markup or opened when it is no web address.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's own messages, its hidden modal run and its ordered close.
 
 #include "mainwindow/CKestrowDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first instance's end: requests of later starts reach the tagged main window, and nothing
 // else gets through.
 

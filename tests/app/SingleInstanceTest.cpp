@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instance lock, the private runtime folder and handing a request to the first instance.
 
 #include "app/SingleInstance.h"

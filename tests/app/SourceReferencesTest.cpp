@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program's code looks up beside the program is there: every language key in every
 // language file, every skin picture and skin key in the generated Skins folder. The keys are
 // found by reading the sources, so a key added to the code without its data fails here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's data folder and its first colour files.
 
 #include "app/UserDataSeed.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A small in-memory HidBackend for CHidDevice's tests: a list of interfaces with descriptors,

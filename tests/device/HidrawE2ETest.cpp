@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CHidDevice on the hidraw backend against emulated hidraw nodes (umockdev testbed). The
 // program must run with libumockdev-preload loaded from the start (CTest sets LD_PRELOAD).
 

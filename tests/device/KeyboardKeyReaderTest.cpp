@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader of the keyboard's own boot-keyboard interface, on the simulated keyboard.
 
 #include "device/KeyboardKeyReader.h"

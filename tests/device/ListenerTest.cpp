@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHidBackend.h"
 #include "RecordingLink.h"
 #include "device/DeviceState.h"

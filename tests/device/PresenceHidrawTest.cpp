@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The udev monitor and the presence thread on the hidraw backend, against nodes emulated by
 // umockdev (whose preload library also delivers the testbed's uevents to udev monitors). The
 // program must run with libumockdev-preload loaded from the start (CTest sets LD_PRELOAD).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Simulated keyboards behind one backend, in enumeration order, optionally with upper-case

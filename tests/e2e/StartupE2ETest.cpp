@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program started as a user would: single instance, the close request, a missing
 // skin picture, the user's first colour files, the resident program.
 

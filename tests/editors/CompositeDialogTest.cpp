@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key-setting dialog offscreen: opening on the record's page, capture from key events as
 // xcb delivers them and from the keyboard's keyboard interface, the pages, Clear and Apply.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The key-setting dialog over the working store and a simulated keyboard, with a host that

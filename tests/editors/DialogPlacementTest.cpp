@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key-setting dialog's four placements beside its button.
 
 #include "editors/DialogPlacement.h"

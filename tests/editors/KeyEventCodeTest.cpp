@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key codes of Qt key events with the native scan codes xcb and wayland deliver, and of
 // events without one.
 

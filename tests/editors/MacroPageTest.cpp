@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The macro page's list of macros and its step list: adding, deleting, naming, the in-place
 // edits of the cells and the step buttons.
 

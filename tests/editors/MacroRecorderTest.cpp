@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a recording makes of key events, apart from any window.
 
 #include "editors/MacroRecorder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording on the macro page from the dialog's key events (and the keyboard's own keyboard
 // interface), timed on the clock the test sets.
 

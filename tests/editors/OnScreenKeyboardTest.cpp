@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The on-screen keyboard: found on PATH, started detached unless one runs, and the dialog's
 // button without one. PATH is the test's own.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key capture on a real X server: Xvfb with keys typed through XTest (xdotool), so that the
 // road from an X keycode to the program's key code runs as a user's keyboard drives it. Skips
 // only where no X server can be started.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Apply over the simulated keyboard: which key tables it owes the keyboard, what it refuses to
 // send, and how the window behaves while the write runs.
 

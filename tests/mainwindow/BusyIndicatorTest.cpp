@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The busy worker: start and stop in the order posted, the stop held back a moment.
 
 #include "mainwindow/BusyIndicator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole road of a change: a click on a key of the main window, a choice in the key-setting
 // dialog, OK, the main window's Apply, and the key table the keyboard then holds.
 

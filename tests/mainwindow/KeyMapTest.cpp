@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key map: placement from the skin, checked states, the colour view's marks and the flip.
 
 #include "MainWindowFixture.h"

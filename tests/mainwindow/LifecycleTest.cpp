@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life over a simulated keyboard: hidden start, arrival and removal, Apply,
 // own messages from other threads.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The main window with its lighting panel over the simulated keyboard: the keyboard's lighting

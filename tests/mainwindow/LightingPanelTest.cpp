@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lighting panel over the simulated keyboard: what each control sends, which controls an
 // effect shows, the lighting mode switch and its setting, refused writes, the restore of the
 // defaults, the rereads, and the web buttons.

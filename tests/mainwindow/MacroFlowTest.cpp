@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A macro from its recording in the key-setting dialog to the keyboard: recorded, given to G1
 // with a repeat count, OK, the main window's Apply, and what the keyboard then holds.
 

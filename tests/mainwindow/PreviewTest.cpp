@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lighting preview on the key buttons: the frames follow the engine tick by tick, a hidden or
 // minimized window does no preview work and goes on where it stopped, lighting mode off leaves
 // the keys unframed while the timer runs, effect 20 keeps the user colours, and the effects that

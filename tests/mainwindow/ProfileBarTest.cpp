@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile bar: switching with its question, restore default, backup and restore files.
 
 #include "MainWindowFixture.h"

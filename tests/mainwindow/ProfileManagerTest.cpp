@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile manager opened from the main window over the simulated keyboard: its rows, Add,
 // Load, Delete, Apply with the settings values and the reload, and a switch while it is open.
 

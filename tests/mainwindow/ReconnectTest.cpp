@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard going and coming back while the user works: open questions and unapplied edits
 // survive it, the arrival's own message box holds nothing up, and a window without a
 // notification area stays where the user put it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firmware update dialog seen from the main window: reached from menu 144, and left open
 // when the keyboard goes away after the boot request.
 

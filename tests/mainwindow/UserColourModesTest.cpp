@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user colour modes of effect 20: the mode list, painting keys with the two tools, the base
 // colour link, the upload of a mode, renaming, the reset from the template on notice 0x0402 and
 // on restore default, and a colour file that cannot be written.

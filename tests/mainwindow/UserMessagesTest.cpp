@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message boxes: Yes/No with No as default, texts by key, and questions from other threads
 // that never outlive the window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's Apply, import and profile switch with every fault of the simulated keyboard
 // at every one of their frames, the device threads running. At each point the pending flag must
 // tell the truth (clear only when the keyboard holds the edits), the working files must hold

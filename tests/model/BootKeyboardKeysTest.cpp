@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keys of boot keyboard reports, and one press from two sources taken once.
 
 #include "model/BootKeyboardKeys.h"

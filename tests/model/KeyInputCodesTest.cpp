@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From Linux key events and key messages to the program's key codes, checked against the
 // kernel's own tables.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A simulated keyboard connected as the presence thread leaves it (configuration interface

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package of a finished build: made by CPack from that build (nothing is compiled
 # again), unpacked into a temporary root, checked for every file an installation needs, its
 # desktop entries and AppStream file validated, and both programs run from the unpacked root,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Talks to a simulated keyboard the way the command layer does, one frame at a time, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated keyboard as the program's device object sees it: found by the candidate and
 // usage tests, a transaction through CHidDevice, the listener's decoding of its notices, and
 // removal noticed by the existence probe.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SimKeyboardLink.h"
 #include "platform/hid/ReportDescriptor.h"
 #include "support/ThreadWait.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys typed on the simulated keyboard reach readers of its ordinary keyboard interface as
 // boot keyboard reports that our descriptor parser decodes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs alone in its program: it needs the process-wide hive to be created in its own folder.
 #include "platform/SettingsHive.h"
 #include "skin/Language.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Emulated HID devices with hidraw nodes on a umockdev testbed. The program must run with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A private home for kestrowctl runs with a simulated keyboard kept in a state file there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest main for widget tests: one QApplication on the offscreen platform for the whole run.
 #include <QApplication>
 #include <cstdlib>

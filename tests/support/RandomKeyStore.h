@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Random key records of the kinds the keyboard's key table can represent, for round trips

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The main window's shell (about box, help, language, single-instance lock) as a list of calls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The 64-byte frames of the configuration interface, built and checked byte by byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A simulated keyboard installed for the whole process, with its configuration interface open

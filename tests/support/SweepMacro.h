@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A named macro of alternating presses and releases, as the fault sweeps fill the macro area.

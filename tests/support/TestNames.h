@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Test names made from descriptions ("switch and reload" gives "switch_and_reload"), for

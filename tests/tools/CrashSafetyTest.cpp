@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every kind of file the program keeps, written over and over by a child process that is
 // killed with SIGKILL at a random moment, hundreds of times: each time the file must be the old
 // one or the new one, whole, and what the next start of the program runs must leave no

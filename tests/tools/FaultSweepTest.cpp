@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every multi-frame operation of kestrowctl and of the model, with every fault the simulated
 // keyboard offers placed at every one of its frames. At each fault point the operation must
 // stay within the protocol's bounds, report the failure (or have truly completed), leave every

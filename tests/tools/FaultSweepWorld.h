@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the fault sweep runs its operations in: a simulated keyboard holding a configuration of

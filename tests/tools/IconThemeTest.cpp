@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon as the desktop's icon theme finds it.
 
 #include "tools/skingen/IconTheme.h"

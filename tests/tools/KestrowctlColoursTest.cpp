@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrowctl's user colour modes: `colours` uploads one mode of a colour file, `light
 // --defaults` resets the profile's colour file from the template and uploads it.
 

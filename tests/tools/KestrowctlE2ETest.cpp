@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrowctl end to end: the built program against a simulated keyboard kept in a state file.
 
 #include "model/MacroRecord.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built kestrowctl over the real hidraw backend: umockdev emulates the keyboard's
 // configuration and consumer-control nodes, and the simulated keyboard's firmware answers the
 // configuration node frame by frame. The same commands against --simulate must give the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrowctl key, keys, macro, new and diff end to end: the built program against a simulated
 // keyboard kept in a state file, and against backup files with no keyboard at all.
 

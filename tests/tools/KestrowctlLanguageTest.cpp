@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrowctl's language: the choice the window stored, else the locale variables (the C locale
 // giving English), and never a choice of its own stored for the window.
 

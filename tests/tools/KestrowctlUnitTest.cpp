@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrowctl's own pieces: the command line, the terminal's answers, the trace format.
 
 #include "ParseCommandLine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrowctl in this process, on a simulated keyboard told to refuse: a write the keyboard does
 // not take ends light and colours with exit status 1.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // kestrowctl's command-line parser with its error message optional, as the tests call it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the generated Skins folder beside the program: what the windows read is there, the
 // pictures fit the rectangles, controls do not collide, and the generator repeats itself.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator's own rules: its consistency check catches broken descriptions, image
 // controls are drawn where the buttons copy from, faces leave out what may hide, pictures
 // follow the rectangles, and JPEG output keeps thin coloured lines.

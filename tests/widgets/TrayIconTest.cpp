@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "MessageRecorder.h"
 #include "widgets/CTrayIcon.h"
 #include "widgets/MenuResource.h"

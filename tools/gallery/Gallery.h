@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The gallery: named pages, each rendering one widget or window in each of its states into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key-setting dialog on each of its pages, with a key captured and with the mouse chosen,
 // and in macro-only mode.
 

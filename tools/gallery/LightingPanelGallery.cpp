@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window in lighting mode: the panel for effects 1, 12 and 18, effect 20 with its
 // painted keys, and lighting mode off.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window in function view (some keys reassigned) and in colour view (some marked).
 
 #include "device/DeviceState.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lighting preview on the main window's keyboard picture: for each effect one picture, a
 // strip of frames a fixed number of ticks apart, top to bottom, with a second strip beside it in
 // the base colour where the multicolour flag changes what the effect shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile manager: as it opens on profile 2, and with two files added and another profile
 // marked (Apply enabled).
 

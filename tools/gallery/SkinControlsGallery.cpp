@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gallery pages of the skinned controls, cut from the main window's generated skin.
 
 #include "skin/SkinRect.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skinned dialog base on each generated layout file: face, outline and size.
 
 #include "skin/CIniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firmware update dialog: before a choice, with an update program chosen, and a button
 // under the pointer.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gallery pages of the general widgets.
 
 #include "tools/gallery/Gallery.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrow-gallery OUTDIR [PAGE...]: renders the gallery pages offscreen into OUTDIR.
 
 #include "platform/UserFolders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The configuration that key and macro commands read and change: the keyboard's, read into

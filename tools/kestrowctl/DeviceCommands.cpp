@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/CHidDevice.h"
 #include "device/DeviceState.h"
 #include "device/Presence.h"

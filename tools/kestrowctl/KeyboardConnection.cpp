@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/kestrowctl/KeyboardConnection.h"
 
 #include "device/CHidDevice.h"

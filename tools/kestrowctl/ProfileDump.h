@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A readable listing of a profile file's contents: every assignment that is not the default,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The terminal's side of MessageSink and FileMessageSink: the texts the model shows go to

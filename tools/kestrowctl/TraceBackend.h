@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A HidBackend in front of another that writes every report moved on a writable interface (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestrowctl: the keyboard from the command line, over the same device and model code as the
 // main window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three dialogs: key-setting dialog, profile manager, firmware update dialog.
 
 #include "tools/skingen/SkinStyle.h"

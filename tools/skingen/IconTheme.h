@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's icon for the desktop's icon theme: one PNG per usual size in the layout of

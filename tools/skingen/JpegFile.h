@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // JPEG output without chroma subsampling, so that thin coloured lines and legends stay as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: keyboard picture, profile bar, window buttons and the lighting panel.
 
 #include "tools/skingen/MainLayout.h"

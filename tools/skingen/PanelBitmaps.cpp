@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lighting panel's bitmaps: switch, direction pairs, colour choices, tools, sliders, the
 // busy animation and the preset swatches. Bitmaps have no transparency, so each is drawn on
 // the flat colour of the place that shows it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // skingen FOLDER: draws every skin picture and writes the four layout files into FOLDER.
 // skingen --icons FOLDER: draws the program's icon for the desktop's icon theme into FOLDER.
 // Runs at build time, without a display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What a SimulatedKeyboard shares with its open handles and change monitors: the keyboard's

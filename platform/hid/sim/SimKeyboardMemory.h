@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The memory of a simulated keyboard: what it keeps between power cycles, the two models and

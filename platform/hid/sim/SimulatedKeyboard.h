@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A HidBackend that is the keyboard: an emulation of its firmware for running the program and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firmware update dialog over the simulated keyboard: choosing the update program, the
 // checks before the boot request, the boot request and the start, the backup.
 
