@@ -2,12 +2,14 @@
 #include "platform/AtomicFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -16,6 +18,10 @@ namespace {
 // is made anew.
 constexpr std::string_view kTemporaryRandomPart = "XXXXXX";
 constexpr int kCreateAttempts = 8;
+// How long a cleaner waits for writers to finish making their temporaries before it leaves the
+// folder to the next start.
+constexpr int kFolderLockAttempts = 50;
+constexpr auto kFolderLockPause = std::chrono::milliseconds(1);
 
 std::string TemporaryPrefix(const std::filesystem::path& target) {
     return "." + target.filename().string() + ".";
@@ -25,9 +31,21 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Creates and locks a temporary file beside target. A cleaner may delete the file between its
-// creation and the lock; then it is made again.
-int CreateLockedTemporary(const std::filesystem::path& folder, const std::filesystem::path& target,
+// The folder's own lock: writers hold it shared while a temporary is made and locked, a
+// cleaner holds it exclusively while it looks, so that it never meets a temporary in the moment
+// before its writer locks it. -1 when the folder cannot be opened or locked.
+int LockFolder(const std::filesystem::path& folder, int operation) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 && ::flock(fd, operation) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Creates and locks a temporary file beside target. Should a cleaner still delete the file
+// between its creation and the lock (a folder that cannot be locked), it is made again.
+int CreateTemporaryAndLock(const std::filesystem::path& folder, const std::filesystem::path& target,
                           std::string& path) {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         path = (folder / (TemporaryPrefix(target) + std::string(kTemporaryRandomPart))).string();
@@ -49,6 +67,16 @@ int CreateLockedTemporary(const std::filesystem::path& folder, const std::filesy
         ::close(fd);
     }
     return -1;
+}
+
+int CreateLockedTemporary(const std::filesystem::path& folder, const std::filesystem::path& target,
+                          std::string& path) {
+    const int folderLock = LockFolder(folder, LOCK_SH);
+    const int fd = CreateTemporaryAndLock(folder, target, path);
+    if (folderLock >= 0) {
+        ::close(folderLock);
+    }
+    return fd;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -108,10 +136,32 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     return true;
 }
 
+namespace {
+int RemoveUnlockedTemporaries(const std::filesystem::path& folder, const std::string& prefix);
+} // namespace
+
 int RemoveStaleTemporaries(const std::filesystem::path& target) {
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     const std::string prefix = TemporaryPrefix(target);
+    int folderLock = -1;
+    for (int attempt = 0; attempt < kFolderLockAttempts && folderLock < 0; ++attempt) {
+        if (attempt > 0) {
+            std::this_thread::sleep_for(kFolderLockPause);
+        }
+        folderLock = LockFolder(folder, LOCK_EX | LOCK_NB);
+    }
+    if (folderLock < 0) {
+        return 0;
+    }
+    const int removed = RemoveUnlockedTemporaries(folder, prefix);
+    ::close(folderLock);
+    return removed;
+}
+
+namespace {
+
+int RemoveUnlockedTemporaries(const std::filesystem::path& folder, const std::string& prefix) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) {
@@ -142,6 +192,8 @@ int RemoveStaleTemporaries(const std::filesystem::path& target) {
     }
     return removed;
 }
+
+} // namespace
 
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
     // A folder opens but cannot be read (the stream library throws on it), and a FIFO or a
